@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/ETextFileError.h"
+
 #include <QString>
 #include <QStringList>
 
