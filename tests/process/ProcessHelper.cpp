@@ -11,6 +11,7 @@
 //   tick:N:MS   N times: write "tick K\n", then sleep MS milliseconds
 //   fds         write the open descriptors, blank separated, and "\n"
 //   env         write the environment, one entry a line
+//   pid         write the process id and "\n"
 //   x:CODE      exit with CODE
 #include <cerrno>
 #include <chrono>
@@ -162,7 +163,9 @@ int main(int argc, char **argv)
         else if (step == "env") {
             for (char **e = environ; *e; ++e)
                 WriteAll(std::string(*e) + "\n");
-        } else if (step.rfind("x:", 0) == 0)
+        } else if (step == "pid")
+            WriteAll(std::to_string(getpid()) + "\n");
+        else if (step.rfind("x:", 0) == 0)
             return std::atoi(arg);
         else
             return 99;

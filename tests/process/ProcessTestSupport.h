@@ -11,6 +11,14 @@
 #include <functional>
 #include <sys/wait.h>
 
+#include <ostream>
+
+// Readable test failures for texts.
+inline void PrintTo(const QString &AText, std::ostream *AOut)
+{
+    *AOut << '"' << AText.toStdString() << '"';
+}
+
 namespace ProcessTest {
 
 // The helper child program (tests/process/ProcessHelper.cpp).
