@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <dirent.h>
 #include <functional>
 #include <sys/wait.h>
@@ -60,11 +61,25 @@ inline bool HasZombieChild()
 inline bool WaitUntil(const std::function<bool()> &ACondition, int AMs = 5000)
 {
     QDeadlineTimer deadline(AMs);
+    QTimer nudge; // wakes the wait now and then for conditions that no event announces
+    nudge.start(2);
     while (!ACondition()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Waits for ACondition without running the event loop, so that nothing
+// posted to this thread runs meanwhile.
+inline bool SpinUntil(const std::function<bool()> &ACondition, int AMs = 5000)
+{
+    QDeadlineTimer deadline(AMs);
+    while (!ACondition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::yieldCurrentThread();
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "process/ProcessTestSupport.h"
 
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -84,31 +85,29 @@ TEST(ProcessTimer, TicksComeFromTheEventLoopOfTheEnablingThreadAndAreNotMadeUp)
     timer.Ending();
 }
 
+// The message of the EProcessTimer that AAction raises on a thread without an event loop.
+std::string TimerErrorOnPlainThread(const std::function<void()> &AAction)
+{
+    std::string message;
+    std::thread([&] {
+        try {
+            AAction();
+        } catch (const EProcessTimer &e) {
+            message = e.what();
+        }
+    }).join();
+    return message;
+}
+
 TEST(ProcessTimer, RefusesThreadsThatCannotRunIt)
 {
     TProcessTimer timer;
-    std::string startError;
-    std::thread([&] {
-        try {
-            timer.SetEnabled(true);
-        } catch (const EProcessTimer &e) {
-            startError = e.what();
-        }
-    }).join();
-    EXPECT_EQ(startError, "could not start timer");
+    EXPECT_EQ(TimerErrorOnPlainThread([&] { timer.SetEnabled(true); }), "could not start timer");
     EXPECT_FALSE(timer.Enabled());
 
     const int before = ProcessTimerList().Count();
     timer.SetEnabled(true);
-    std::string killError;
-    std::thread([&] {
-        try {
-            timer.SetEnabled(false);
-        } catch (const EProcessTimer &e) {
-            killError = e.what();
-        }
-    }).join();
-    EXPECT_EQ(killError, "could not kill timer");
+    EXPECT_EQ(TimerErrorOnPlainThread([&] { timer.SetEnabled(false); }), "could not kill timer");
     EXPECT_FALSE(timer.Enabled());
     EXPECT_EQ(ProcessTimerList().Count(), before + 1) << "the entry stays after a failed kill";
 }

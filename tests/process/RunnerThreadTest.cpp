@@ -12,6 +12,17 @@ using namespace ProcessTest;
 
 namespace {
 
+// Cases of the tables below carry a Name, used for the test's name and in failures.
+template <class T> void PrintTo(const T &ACase, std::ostream *AOut) requires requires { ACase.Name; }
+{
+    *AOut << ACase.Name;
+}
+
+template <class T> std::string CaseName(const testing::TestParamInfo<T> &AInfo)
+{
+    return AInfo.param.Name;
+}
+
 // ---------------------------------------------------------------- line assembly
 
 struct TLineCase
@@ -24,11 +35,6 @@ struct TLineCase
     QStringList Lines;
     QStringList OutputLines;
 };
-
-void PrintTo(const TLineCase &ACase, std::ostream *AOut)
-{
-    *AOut << ACase.Name;
-}
 
 class LineAssembly : public testing::TestWithParam<TLineCase>
 {
@@ -97,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"z\U0001F600"}, {"z\U0001F600"}},
         TLineCase{"IncompleteCharacterAtTheEndIsDecodedThen", {"ok\xC3", ""}, {"B:ok", "B:ok\uFFFD", "E:ok\uFFFD"},
                   {"ok\uFFFD"}, {"ok\uFFFD"}}),
-    [](const testing::TestParamInfo<TLineCase> &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TLineCase>);
 
 TEST(LineAssembly, PassesEveryCharacterToOnNewCharNulAndLineEndsIncluded)
 {
@@ -164,11 +170,6 @@ struct TEndCase
     quint32 ExitCode;
 };
 
-void PrintTo(const TEndCase &ACase, std::ostream *AOut)
-{
-    *AOut << ACase.Name;
-}
-
 class EndOfRun : public testing::TestWithParam<TEndCase>
 {
 };
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
         TEndCase{"ExitCode259", HelperCommand({QStringLiteral("x:259")}), false, esProcess, 3},
         TEndCase{"KilledByAnotherHand", QStringLiteral("sh -c \"kill -KILL $$\""), false, esProcess, 128 + SIGKILL},
         TEndCase{"StopKillsWithExitCode0", QStringLiteral("sleep 30"), true, esStop, 0}),
-    [](const testing::TestParamInfo<TEndCase> &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TEndCase>);
 
 TEST(EndOfRun, AVetoedTerminationLeavesTheChildRunningAndItIsStillReapedLater)
 {
@@ -336,11 +337,6 @@ struct TSendCase
     const char *Hex;
 };
 
-void PrintTo(const TSendCase &ACase, std::ostream *AOut)
-{
-    *AOut << ACase.Name;
-}
-
 class SendLine : public testing::TestWithParam<TSendCase>
 {
 };
@@ -363,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TSendCase{"MarkerOnlyLines", {{"", false}, {"", true}, {"x", false}}, 3, "0d0a78"},
                     TSendCase{"InOrder", {{"a", false}, {"b", true}, {"c", false}}, 5, "61620d0a63"},
                     TSendCase{"SystemCharacterSet", {{"é", false}}, 2, "c3a9"}),
-    [](const testing::TestParamInfo<TSendCase> &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TSendCase>);
 
 TEST(SendLine, EchoCompletesThePromptInOutputLinesButNotInLines)
 {
