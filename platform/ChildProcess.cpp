@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sched.h>
 #include <poll.h>
 // glibc 2.36 declares these without C linkage for C++.
 extern "C" {
@@ -81,13 +82,20 @@ void CloseOthersOnExec()
 
 [[noreturn]] void RunChild(TChildSpec &ASpec, int AStatusFd)
 {
-    // The starting thread may block signals (SIGPIPE); a program starts clean.
+    // Handlers of this program must not run in the child, which shares its
+    // memory until exec: reset them while every signal is still blocked, then
+    // unblock (the starting thread may block SIGPIPE; a program starts clean).
+    struct sigaction dfl{};
+    dfl.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) {
+        struct sigaction current{};
+        if (sigaction(sig, nullptr, &current) == 0 && (current.sa_handler != SIG_IGN || sig == SIGPIPE)
+            && current.sa_handler != SIG_DFL)
+            sigaction(sig, &dfl, nullptr);
+    }
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction dfl{};
-    dfl.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &dfl, nullptr);
 
     if (ASpec.NewSession)
         setsid();
@@ -109,6 +117,38 @@ void CloseOthersOnExec()
         ChildFailed(AStatusFd, errno);
     execve(ASpec.Path.constData(), ASpec.Argv.data(), ASpec.Envp.empty() ? environ : ASpec.Envp.data());
     ChildFailed(AStatusFd, errno);
+}
+
+struct TCloneArgs
+{
+    TChildSpec *Spec;
+    int StatusFd;
+};
+
+int CloneEntry(void *AArgs)
+{
+    auto *args = static_cast<TCloneArgs *>(AArgs);
+    RunChild(*args->Spec, args->StatusFd);
+}
+
+// Starts the child the way posix_spawn does: it shares our memory, runs on a
+// stack of its own and this thread sleeps until the child has called exec (or
+// failed), so no page tables are copied for a child that replaces itself at
+// once. Every signal stays blocked meanwhile, so none is handled in the child.
+pid_t CloneChild(TChildSpec &ASpec, int AStatusFd)
+{
+    constexpr size_t stackSize = 256 * 1024;
+    std::vector<char> stack(stackSize);
+    TCloneArgs args{&ASpec, AStatusFd};
+    sigset_t all;
+    sigset_t old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    const pid_t pid = clone(CloneEntry, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD, &args);
+    const int error = errno;
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return pid;
 }
 
 // What the child reported through the status pipe: 0 once exec succeeded.
@@ -165,9 +205,7 @@ int TChildProcess::Start(const QStringList &AArguments, const TChildOptions &AOp
     TPipe status;
     if (const int error = status.Create())
         return error;
-    const pid_t pid = fork();
-    if (pid == 0)
-        RunChild(spec, status.WriteEnd());
+    const pid_t pid = CloneChild(spec, status.WriteEnd());
     if (pid < 0)
         return errno;
     status.CloseWrite();
