@@ -215,25 +215,26 @@ TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
     enum TMoment { BeforeTheWorkerStarted, WhileTheChildRuns, WhileAskedToTerminate, AfterTheChildEnded };
     for (TMoment moment : {BeforeTheWorkerStarted, WhileTheChildRuns, WhileAskedToTerminate, AfterTheChildEnded}) {
         SCOPED_TRACE(int(moment));
+        ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; })); // earlier runs fully gone
         const int descriptors = OpenDescriptorCount();
         bool handlerRan = false;
-        pid_t pid = 0;
-        {
-            TStringList output;
-            auto *r = new TRunnerRecorder;
-            r->Runner.SetOnTerminated([&](QObject *) { handlerRan = true; });
-            r->StartHelper({QStringLiteral("pid"), moment == AfterTheChildEnded ? QStringLiteral("x:0")
-                                                                                : QStringLiteral("s:30000")});
-            if (moment != BeforeTheWorkerStarted) {
-                ASSERT_TRUE(r->WaitForStarted());
-                pid = pid_t(r->Runner.ProcessInformation().dwProcessId);
-            }
-            if (moment == WhileAskedToTerminate)
-                r->Runner.Stop(); // the worker asks OnTerminateProcess and waits for it
-            if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
-                ASSERT_TRUE(SpinUntil([pid] { return kill(pid, 0) != 0; }));
-            delete r;
-        }
+        std::atomic<pid_t> pid{0};
+        auto *r = new TRunnerRecorder;
+        r->Runner.SetOnTerminated([&](QObject *) { handlerRan = true; });
+        // The child's pid, learnt on the reader thread so that no event needs to run.
+        r->Runner.SetOnCharDecoding([&](QObject *, const QByteArray &ABuf) {
+            pid = ABuf.trimmed().toInt();
+            return QString::fromLatin1(ABuf);
+        });
+        r->StartHelper({QStringLiteral("pid"),
+                        moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
+        if (moment != BeforeTheWorkerStarted)
+            ASSERT_TRUE(SpinUntil([&] { return pid != 0; }));
+        if (moment == WhileAskedToTerminate)
+            r->Runner.Stop(); // the worker asks OnTerminateProcess and waits for it
+        if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
+            ASSERT_TRUE(SpinUntil([&] { return kill(pid, 0) != 0; }));
+        delete r;
         EXPECT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
         EXPECT_FALSE(handlerRan);
         if (pid != 0)

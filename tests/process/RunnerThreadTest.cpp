@@ -205,6 +205,23 @@ INSTANTIATE_TEST_SUITE_P(
         TEndCase{"StopKillsWithExitCode0", QStringLiteral("sleep 30"), true, esStop, 0}),
     CaseName<TEndCase>);
 
+TEST(EndOfRun, OutputStillOnItsWayWhenTheChildHasEndedIsDelivered)
+{
+    TRunnerRecorder r;
+    std::atomic<qint64> pid{0};
+    // Hold the reader until the worker has seen the child end and reaped it.
+    r.Runner.SetOnCharDecoding([&](QObject *, const QByteArray &ABuf) {
+        SpinUntil([&] { return pid != 0 && kill(pid_t(pid), 0) != 0; });
+        return QString::fromLatin1(ABuf);
+    });
+    r.StartHelper({WriteStep("last words\ntail")});
+    ASSERT_TRUE(r.WaitForStarted());
+    pid = r.Runner.ProcessInformation().dwProcessId;
+    ASSERT_TRUE(r.WaitForEnd());
+    EXPECT_EQ(r.Runner.Lines()->ToStringList(), (QStringList{"last words", "tail"}));
+    EXPECT_EQ(r.Runner.EndStatus(), esProcess);
+}
+
 TEST(EndOfRun, AVetoedTerminationLeavesTheChildRunningAndItIsStillReapedLater)
 {
     TRunnerRecorder r;
