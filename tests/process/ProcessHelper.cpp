@@ -12,6 +12,7 @@
 //   fds         write the open descriptors, blank separated, and "\n"
 //   env         write the environment, one entry a line
 //   pid         write the process id and "\n"
+//   close0      close the standard input
 //   x:CODE      exit with CODE
 #include <cerrno>
 #include <chrono>
@@ -163,7 +164,9 @@ int main(int argc, char **argv)
         else if (step == "env") {
             for (char **e = environ; *e; ++e)
                 WriteAll(std::string(*e) + "\n");
-        } else if (step == "pid")
+        } else if (step == "close0")
+            close(0);
+        else if (step == "pid")
             WriteAll(std::to_string(getpid()) + "\n");
         else if (step.rfind("x:", 0) == 0)
             return std::atoi(arg);
