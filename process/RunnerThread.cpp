@@ -154,7 +154,7 @@ void TRunnerThread::Execute()
             throw ECreateProcessError(QStringLiteral("Error creating Process: %1 - (%2)")
                                           .arg(FCommandLine, Platform::SystemErrorText(error)));
         FProcessInformation = {FChild.PidFd(), 0, FChild.Pid(), FChild.Pid()};
-        Post([owner = FOwner, info = FProcessInformation] { owner->FProcessInformation = info; });
+        Post([this, info = FProcessInformation] { FOwner->FProcessInformation = info; });
         outPipe.CloseWrite(); // the child's ends
         inPipe.CloseRead();
         Platform::SetNonBlocking(outPipe.ReadEnd());
