@@ -1,0 +1,383 @@
+#include "process/RunnerThread.h"
+
+#include "platform/Pipe.h"
+#include "platform/PriorityClass.h"
+#include "platform/SystemErrorText.h"
+#include "platform/WaitForAny.h"
+#include "process/ProcessErrors.h"
+#include "process/ProcessRunner.h"
+#include "process/ProcessTimer.h"
+#include "process/ReadPipe.h"
+#include "process/StringList.h"
+
+#include <QSemaphore>
+#include <cerrno>
+#include <thread>
+
+std::atomic<int> TRunnerThread::FLiveCount{0};
+
+namespace {
+
+// How long the worker waits for a child it has killed.
+constexpr int KilledChildWaitMs = 1000;
+
+} // namespace
+
+template <class F> void TRunnerThread::Post(F &&AFunction)
+{
+    QReadLocker lock(&FOwnerLock);
+    if (FOwner)
+        QMetaObject::invokeMethod(FOwner, std::forward<F>(AFunction), Qt::QueuedConnection);
+}
+
+template <class F> bool TRunnerThread::Send(F &&AFunction)
+{
+    struct TDone
+    {
+        QSemaphore Semaphore;
+        std::atomic<bool> Ran{false};
+    };
+    // The call's last copy releases the worker when it is destroyed: after it
+    // ran, or when it was dropped unrun together with the component.
+    struct TRelease
+    {
+        std::shared_ptr<TDone> Done;
+        ~TRelease() { Done->Semaphore.release(); }
+    };
+    const auto done = std::make_shared<TDone>();
+    {
+        QReadLocker lock(&FOwnerLock);
+        if (!FOwner)
+            return false;
+        const std::shared_ptr<TRelease> release(new TRelease{done});
+        QMetaObject::invokeMethod(
+            FOwner,
+            [release, function = std::forward<F>(AFunction)]() mutable {
+                function();
+                release->Done->Ran = true;
+            },
+            Qt::QueuedConnection);
+    }
+    done->Semaphore.acquire();
+    return done->Ran;
+}
+
+TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const QString &ACurrDir,
+                             TStringList *ALines, TStrings *AOl, std::shared_ptr<TProcessTimer> ATimer, qint32 AMtab,
+                             qint32 AMtalo, TNewLineEvent AOnl, TNewCharEvent AOnc, TFinishedEvent Ot,
+                             TTerminateProcessEvent AOtp, qint32 Ap, bool Aito, const TStrings *AEnv,
+                             TCharDecoding AOnCharDecoding, TCharEncoding AOnCharEncoding)
+    : FCommandLine(ACl)
+    , FCurrentDir(ACurrDir)
+    , FEnvironment(AEnv ? AEnv->ToStringList() : QStringList())
+    , FInputLines(std::make_unique<TInputLines>())
+    , FInputToOutput(Aito)
+    , FLines(ALines)
+    , FMaxTimeAfterBeginning(AMtab)
+    , FMaxTimeAfterLastOutput(AMtalo)
+    , FOnCharDecoding(std::move(AOnCharDecoding))
+    , FOnCharEncoding(std::move(AOnCharEncoding))
+    , FOnNewChar(std::move(AOnc))
+    , FOnNewLine(std::move(AOnl))
+    , FOnTerminateProcess(std::move(AOtp))
+    , FOnFinished(std::move(Ot))
+    , FOutputLines(AOl)
+    , FOwner(AOwner)
+    , FPriority(Ap)
+    , FTimer(std::move(ATimer))
+{
+    ++FLiveCount;
+    moveToThread(nullptr); // used from three threads, never by an event loop
+    SetEndStatus(esStill_Active);
+    std::thread([this] { ThreadMain(); }).detach();
+}
+
+TRunnerThread::~TRunnerThread()
+{
+    --FLiveCount;
+}
+
+int TRunnerThread::LiveCount()
+{
+    return FLiveCount;
+}
+
+void TRunnerThread::Terminate()
+{
+    FTerminated = true;
+    FTerminateEvent.Set();
+}
+
+void TRunnerThread::DetachOwner()
+{
+    QWriteLocker lock(&FOwnerLock);
+    FOwner = nullptr;
+}
+
+void TRunnerThread::ThreadMain()
+{
+    // Asked to end before the body began: no pipes, no child, no reader.
+    if (!FTerminated)
+        Execute();
+    Send([this] {
+        if (FOnFinished)
+            FOnFinished(this);
+    });
+    delete this;
+}
+
+void TRunnerThread::SetEndStatus(TEndStatus AValue)
+{
+    QReadLocker lock(&FOwnerLock);
+    if (FOwner)
+        FOwner->FEndStatus.exchange(AValue);
+}
+
+void TRunnerThread::Execute()
+{
+    Platform::TPipe outPipe;
+    Platform::TPipe inPipe;
+    try {
+        int error = outPipe.Create();
+        if (error == 0)
+            error = inPipe.Create();
+        if (error != 0)
+            throw ECreatePipeError(QStringLiteral("Error creating Pipe: %1").arg(Platform::SystemErrorText(error)));
+        Platform::TChildOptions options;
+        options.StdIn = inPipe.ReadEnd();
+        options.StdOut = options.StdErr = outPipe.WriteEnd(); // output and error merged
+        options.WorkingFolder = FCurrentDir;
+        options.ExtraEnvironment = FEnvironment;
+        options.NiceValue = Platform::NiceValueOfPriorityClass(FPriority);
+        error = FChild.Start(FCommandLine, options);
+        if (error != 0)
+            throw ECreateProcessError(QStringLiteral("Error creating Process: %1 - (%2)")
+                                          .arg(FCommandLine, Platform::SystemErrorText(error)));
+        FProcessInformation = {FChild.PidFd(), 0, FChild.Pid(), FChild.Pid()};
+        Post([this, info = FProcessInformation] { FOwner->FProcessInformation = info; });
+        outPipe.CloseWrite(); // the child's ends
+        inPipe.CloseRead();
+        Platform::SetNonBlocking(outPipe.ReadEnd());
+        Platform::SetNonBlocking(inPipe.WriteEnd());
+        FParentWrite = inPipe.WriteEnd();
+        FReader = std::make_unique<TReadPipe>(
+            outPipe.ReadEnd(), [this](QObject *ASender, const QByteArray &ABuf) { return DecodeChunk(ASender, ABuf); });
+        FLast.clear();
+        FPartial = false;
+        FExitCode = FChild.TryReap() ? quint32(FChild.ExitCode()) : STILL_ACTIVE;
+        WaitLoop();
+        EndOfRun();
+    } catch (...) {
+        FFatalException = std::current_exception();
+    }
+    // Whichever way the run went: the reader ends, a killed child is waited
+    // for, the child is reaped (now or, if it still runs, when it ends) and
+    // every descriptor is closed.
+    FReader.reset();
+    if (FCanTerminate)
+        FChild.WaitForEnd(KilledChildWaitMs);
+    if (FChild.Started())
+        FExitCode = FChild.TryReap() ? quint32(FChild.ExitCode()) : STILL_ACTIVE;
+    FChild.Close();
+    FParentWrite = -1;
+    if (FFatalException)
+        SetEndStatus(esError);
+}
+
+void TRunnerThread::WaitLoop()
+{
+    for (;;) {
+        switch (Platform::WaitForAny({FReader->Event().Fd(), FInputLines->Event().Fd(), FChild.PidFd(),
+                                      FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
+        case 0:
+            FReader->Event().Consume();
+            while (FReader->ReadString().Length() > 0)
+                DoReadLine();
+            break;
+        case 1:
+            FInputLines->Event().Consume();
+            if (FInputLines->Count() > 0 && !FTerminated)
+                DoSendLine();
+            if (FInputLines->Count() > 0)
+                FInputLines->Event().Set(); // one line per wake-up
+            break;
+        case 2:
+            if (FChild.TryReap())
+                FExitCode = quint32(FChild.ExitCode());
+            break;
+        case 4:
+            FTimer->Event().Consume();
+            break;
+        default:
+            break;
+        }
+        // The child's end is known from the pidfd, never guessed from its
+        // exit code, so a code that equals STILL_ACTIVE cannot keep the run alive.
+        if (FTerminated || FChild.HasEnded())
+            return;
+        if (FMaxTimeAfterBeginning > 0 && FTimer->SinceBeginning() > FMaxTimeAfterBeginning)
+            return;
+        if (FMaxTimeAfterLastOutput > 0 && FTimer->SinceLastOutput() > FMaxTimeAfterLastOutput)
+            return;
+    }
+}
+
+void TRunnerThread::EndOfRun()
+{
+    if (FChild.HasEnded()) {
+        SetEndStatus(esProcess);
+        FCanTerminate = false;
+    } else {
+        FCanTerminate = true;
+        SetEndStatus(FTerminated ? esStop : esTime);
+        DoTerminateProcess();
+        if (FCanTerminate)
+            FChild.WaitForEnd(KilledChildWaitMs);
+    }
+    ReadRest();
+    FlushLastLine();
+}
+
+// Everything the child wrote before it ended is still reported: the reader
+// reads what the pipe holds, then the buffer is assembled to its end.
+void TRunnerThread::ReadRest()
+{
+    FReader->Terminate();
+    FReader->WaitFor();
+    FReader->ReadString().Add(DecodeRest());
+    while (FReader->ReadString().Length() > 0)
+        DoReadLine();
+}
+
+void TRunnerThread::DoReadLine()
+{
+    TSyncString &readString = FReader->ReadString();
+    const QString batch = readString.Value();
+    readString.Delete(1, int(batch.size()));
+    if (batch.isEmpty())
+        return;
+    QString line = FLast;
+    for (const QChar c : batch) {
+        if (FTerminated)
+            return;
+        DoNewChar(c);
+        const char16_t u = c.unicode();
+        const bool pairedLF = u == u'\n' && FAfterCR;
+        FAfterCR = u == u'\r';
+        if (u == 0 || pairedLF)
+            continue;
+        if (u == u'\r' || u == u'\n')
+            DoLineEnd(line);
+        else
+            line += c;
+    }
+    FLast = line;
+    if (!FLast.isEmpty()) {
+        PostOutputLine(FLast, FPartial);
+        DoNewLine(FLast, otBeginningOfLine);
+        FPartial = true;
+    }
+}
+
+void TRunnerThread::DoLineEnd(QString &ALine)
+{
+    FTimer->NewOutput();
+    DoLinesAdd(ALine);
+    if (FOutputLines) {
+        PostOutputLine(ALine, FPartial);
+        FPartial = false;
+    }
+    DoNewLine(ALine, otEntireLine);
+    ALine.clear();
+}
+
+void TRunnerThread::DoLinesAdd(const QString &AStr)
+{
+    Post([lines = FLines, AStr] { lines->Add(AStr); });
+}
+
+void TRunnerThread::DoNewChar(QChar AChar)
+{
+    if (FOnNewChar)
+        Post([this, AChar] { FOwner->CallHandler([&] { FOnNewChar(FOwner, AChar); }); });
+}
+
+void TRunnerThread::DoNewLine(const QString &AStr, TOutputType AOutputType)
+{
+    if (FOnNewLine)
+        Post([this, AStr, AOutputType] { FOwner->CallHandler([&] { FOnNewLine(FOwner, AStr, AOutputType); }); });
+}
+
+// Shows AText in OutputLines: in place of its last entry while that entry
+// shows the growing line, otherwise as a new entry.
+void TRunnerThread::PostOutputLine(const QString &AText, bool AReplaceLast)
+{
+    if (!FOutputLines)
+        return;
+    Post([list = FOutputLines, AText, AReplaceLast] {
+        if (AReplaceLast && list->Count() > 0)
+            list->SetStrings(list->Count() - 1, AText);
+        else
+            list->Add(AText);
+    });
+}
+
+// The incomplete last line becomes an entire line at the end of the run.
+void TRunnerThread::FlushLastLine()
+{
+    if (FLast.isEmpty())
+        return;
+    DoLinesAdd(FLast);
+    PostOutputLine(FLast, FPartial);
+    DoNewLine(FLast, otEntireLine);
+}
+
+void TRunnerThread::DoSendLine()
+{
+    QString sSends = FInputLines->Strings(0);
+    if (sSends.startsWith(QLatin1Char('_')))
+        sSends += QStringLiteral("\r\n");
+    sSends.remove(0, 1);
+    if (sSends.isEmpty()) {
+        FInputLines->Delete(0);
+        return;
+    }
+    QByteArray bytes;
+    {
+        QReadLocker lock(&FOwnerLock);
+        if (FOwner && FOnCharEncoding)
+            FOnCharEncoding(this, sSends, bytes);
+    }
+    const int error = Platform::WriteAll(FParentWrite, bytes, FTerminateEvent.Fd());
+    if (error != 0 && error != ECANCELED) // ECANCELED: a stop came while the child would not read
+        throw EAssertionFailed();
+    if (FInputToOutput) {
+        const QString echo = FLast + sSends;
+        PostOutputLine(echo, FPartial);
+        FPartial = false;
+        DoNewLine(echo, otEntireLine);
+        FLast.clear();
+    }
+    FInputLines->Delete(0);
+}
+
+void TRunnerThread::DoTerminateProcess()
+{
+    FCanTerminate = true;
+    if (FOnTerminateProcess)
+        Send([this] { FOwner->CallHandler([this] { FOnTerminateProcess(FOwner, FCanTerminate); }); });
+    if (FCanTerminate)
+        FChild.Kill();
+}
+
+QString TRunnerThread::DecodeChunk(QObject *, const QByteArray &ABuf)
+{
+    QReadLocker lock(&FOwnerLock);
+    return FOwner && FOnCharDecoding ? FOnCharDecoding(this, ABuf) : QString();
+}
+
+QString TRunnerThread::DecodeRest()
+{
+    QReadLocker lock(&FOwnerLock);
+    return FOwner ? FOwner->DecodeOutputRest() : QString();
+}

@@ -1,0 +1,38 @@
+#include "process/SyncString.h"
+
+QString TSyncString::Value()
+{
+    BeginRead();
+    const QString result = FValue;
+    EndRead();
+    return result;
+}
+
+void TSyncString::SetValue(const QString &AValue)
+{
+    BeginWrite();
+    FValue = AValue;
+    EndWrite();
+}
+
+void TSyncString::Add(const QString &AValue)
+{
+    BeginWrite();
+    FValue += AValue;
+    EndWrite();
+}
+
+void TSyncString::Delete(int APos, int ACount)
+{
+    BeginWrite();
+    FValue.remove(APos - 1, ACount);
+    EndWrite();
+}
+
+int TSyncString::Length()
+{
+    BeginRead();
+    const int result = int(FValue.size());
+    EndRead();
+    return result;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "process/SimpleRWSync.h"
+
+#include <QString>
+
+// Decoded output between the pipe reader, which appends at the end, and the
+// worker, which takes from the front. Each operation holds the lock for its
+// own duration only.
+class TSyncString : public TSimpleRWSync
+{
+public:
+    QString Value();
+    void SetValue(const QString &AValue);
+    void Add(const QString &AValue);
+    // Removes ACount characters from the 1-based position APos.
+    void Delete(int APos, int ACount);
+    int Length();
+
+private:
+    QString FValue;
+};

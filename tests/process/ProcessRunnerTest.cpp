@@ -1,0 +1,277 @@
+// The component: its properties, misuse, error reports, the order of its
+// events, runs started from OnTerminated, destruction during a run, and many
+// runs in a row.
+#include "process/RunnerRecorder.h"
+#include "process/RunnerThread.h"
+
+#include <QMetaProperty>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace ProcessTest;
+
+namespace {
+
+TEST(ProcessRunner, StartsIdleWithItsInitialValues)
+{
+    TProcessRunner runner;
+    EXPECT_EQ(runner.EndStatus(), esNone);
+    EXPECT_EQ(runner.ExitCode(), 0u);
+    EXPECT_FALSE(runner.IsRunning());
+    EXPECT_EQ(runner.Priority(), 0x20);
+    EXPECT_EQ(runner.Lines()->Count(), 0);
+    EXPECT_EQ(runner.Environment()->Count(), 0);
+    EXPECT_EQ(runner.OutputLines(), nullptr);
+    EXPECT_EQ(runner.Timer(), nullptr);
+    EXPECT_EQ(runner.ProcessInformation().dwProcessId, 0);
+    EXPECT_FALSE(runner.OnNewLine() || runner.OnNewChar() || runner.OnTerminated() || runner.OnTerminateProcess()
+                 || runner.OnExecuteError() || runner.OnCharDecoding() || runner.OnCharEncoding());
+    runner.Stop(); // idle: nothing happens
+    EXPECT_EQ(runner.EndStatus(), esNone);
+}
+
+TEST(ProcessRunner, PublishesItsSettingsAsStoredProperties)
+{
+    TProcessRunner runner;
+    const struct
+    {
+        const char *Name;
+        QVariant Value;
+    } stored[] = {
+        {"CommandLine", QStringLiteral("ffmpeg -i \"a b.mp3\"")},
+        {"CurrentDir", QStringLiteral("/tmp")},
+        {"InputToOutput", true},
+        {"MaxTimeAfterBeginning", 7},
+        {"MaxTimeAfterLastOutput", 3},
+    };
+    const QMetaObject *meta = runner.metaObject();
+    for (const auto &p : stored) {
+        SCOPED_TRACE(p.Name);
+        const QMetaProperty property = meta->property(meta->indexOfProperty(p.Name));
+        ASSERT_TRUE(property.isValid());
+        EXPECT_TRUE(property.isStored());
+        EXPECT_TRUE(runner.setProperty(p.Name, p.Value));
+        EXPECT_EQ(runner.property(p.Name), p.Value);
+    }
+    runner.Environment()->Add(QStringLiteral("A=1"));
+    EXPECT_EQ(runner.property("Environment").toStringList(), QStringList{"A=1"});
+    EXPECT_FALSE(meta->property(meta->indexOfProperty("IsRunning")).isStored());
+}
+
+// ---------------------------------------------------------------- misuse
+
+template <class E> std::string MessageOf(const std::function<void()> &AAction)
+{
+    try {
+        AAction();
+    } catch (const E &e) {
+        return e.what();
+    }
+    return "(nothing raised)";
+}
+
+TEST(ProcessRunner, RefusesMisuseWithItsOwnExceptions)
+{
+    TRunnerRecorder r;
+    EXPECT_EQ(MessageOf<EProcessRunner>([&] { r.Runner.SendLine(QStringLiteral("dir"), true); }),
+              "ProcessRunner not running");
+    EXPECT_EQ(MessageOf<EProcessRunner>([&] { r.Runner.Execute(); }), "No Commandline to execute");
+    EXPECT_EQ(r.Runner.EndStatus(), esNone) << "nothing started";
+    EXPECT_FALSE(r.Runner.IsRunning());
+
+    const TCharDecoding decoding = [](QObject *, const QByteArray &ABuf) { return QString::fromLatin1(ABuf); };
+    r.StartHelper({QStringLiteral("r"), WriteStep("first run goes on\n")});
+    EXPECT_EQ(MessageOf<EProcessRunner>([&] { r.Runner.Execute(); }), "ProcessRunner still running");
+    EXPECT_EQ(MessageOf<EProcessRunner>([&] { r.Runner.SetOnCharDecoding(decoding); }), "ProcessRunner still running");
+    EXPECT_EQ(MessageOf<EProcessRunner>([&] { r.Runner.SetOnCharEncoding({}); }), "ProcessRunner still running");
+    EXPECT_FALSE(r.Runner.OnCharDecoding()) << "left unchanged";
+    r.Runner.SendLine(QString(), true);
+    ASSERT_TRUE(r.WaitForEnd());
+    EXPECT_EQ(r.Runner.Lines()->ToStringList(), QStringList{"first run goes on"});
+    r.Runner.SetOnCharDecoding(decoding); // accepted once idle
+    EXPECT_TRUE(r.Runner.OnCharDecoding());
+}
+
+TEST(ProcessRunner, AThreadThatCannotTickCannotStartARun)
+{
+    TRunnerRecorder r;
+    r.Runner.SetCommandLine(QStringLiteral("true"));
+    std::string message;
+    std::thread([&] { message = MessageOf<EProcessTimer>([&] { r.Runner.Execute(); }); }).join();
+    EXPECT_EQ(message, "could not start timer");
+    EXPECT_FALSE(r.Runner.IsRunning());
+    EXPECT_EQ(TRunnerThread::LiveCount(), 0);
+}
+
+// ---------------------------------------------------------------- failed runs
+
+TEST(ProcessRunner, AProgramThatDoesNotExistIsReportedToOnExecuteError)
+{
+    TRunnerRecorder r;
+    TMessageBoxCloser boxes;
+    r.Start(QStringLiteral("no-such-program-tonara --flag"));
+    ASSERT_TRUE(r.WaitForEnd());
+    EXPECT_EQ(r.Events, (QStringList{"error:ECreateProcessError:Error creating Process: no-such-program-tonara "
+                                     "--flag - (No such file or directory)",
+                                     "terminated"}));
+    EXPECT_EQ(r.Runner.EndStatus(), esError);
+    EXPECT_EQ(r.Runner.ExitCode(), 0u);
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << "handled: no box";
+}
+
+TEST(ProcessRunner, AnUnhandledFailureShowsOneTaskModalErrorBoxBeforeOnTerminated)
+{
+    const struct
+    {
+        const char *Name;
+        TErrorEvent Handler;
+        QString FirstLine;
+    } cases[] = {
+        {"no handler", {}, QStringLiteral("ECreateProcessError")},
+        {"handler leaves AHandled", [](QObject *, const std::exception &, bool &) {}, QStringLiteral("ECreateProcessError")},
+        {"handler raises", [](QObject *, const std::exception &, bool &) { throw EProcessRunner(QStringLiteral("oops")); },
+         QStringLiteral("EProcessRunner")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRunnerRecorder r;
+        r.Runner.SetOnExecuteError(c.Handler);
+        int boxesAtTermination = -1;
+        TMessageBoxCloser boxes;
+        r.Runner.SetOnTerminated([&](QObject *) {
+            boxesAtTermination = int(boxes.Texts.size());
+            ++r.TerminatedCount;
+        });
+        r.Start(QStringLiteral("/no/such/folder/program"));
+        ASSERT_TRUE(r.WaitForEnd());
+        ASSERT_EQ(boxes.Texts.size(), 1);
+        EXPECT_EQ(boxesAtTermination, 1);
+        EXPECT_EQ(boxes.Texts[0].section(QLatin1Char('\n'), 0, 0), c.FirstLine);
+        EXPECT_EQ(boxes.Modalities[0], Qt::ApplicationModal);
+        EXPECT_EQ(boxes.Icons[0], QMessageBox::Critical);
+        EXPECT_EQ(r.Runner.EndStatus(), esError);
+    }
+}
+
+// ---------------------------------------------------------------- order of events
+
+TEST(ProcessRunner, ReportsARunInTheOrderOfItsEvents)
+{
+    TRunnerRecorder r;
+    r.StartHelper({QStringLiteral("pid"), WriteStep("line\npartial"), QStringLiteral("s:30000")});
+    ASSERT_TRUE(r.WaitForEvent(QStringLiteral("B:partial")));
+    r.Runner.Stop();
+    ASSERT_TRUE(r.WaitForEnd());
+    ASSERT_EQ(r.Events.size(), 6);
+    const QString pid = r.Events[0].mid(2);
+    EXPECT_EQ(r.Events, (QStringList{"E:" + pid, "E:line", "B:partial", "terminate", "E:partial", "terminated"}));
+    // The process information had arrived before the first line.
+    EXPECT_EQ(r.PidSeenByLines.first(), pid.toLongLong());
+    EXPECT_EQ(r.Runner.EndStatus(), esStop);
+    EXPECT_EQ(r.Runner.Lines()->ToStringList(), (QStringList{pid, "line", "partial"}));
+}
+
+TEST(ProcessRunner, ExecuteFromOnTerminatedStartsTheNextRunWithLinesCleared)
+{
+    TRunnerRecorder r;
+    QList<QStringList> linesPerRun;
+    r.Runner.SetOnTerminated([&](QObject *) {
+        linesPerRun << r.Runner.Lines()->ToStringList();
+        if (linesPerRun.size() < 3) {
+            r.Runner.SetCommandLine(HelperCommand({WriteStep(QStringLiteral("run %1\n").arg(linesPerRun.size() + 1).toLatin1())}));
+            r.Runner.Execute();
+            EXPECT_TRUE(r.Runner.IsRunning());
+            EXPECT_EQ(r.Runner.Lines()->Count(), 0);
+        }
+    });
+    r.StartHelper({WriteStep("run 1\n")});
+    ASSERT_TRUE(WaitUntil([&] { return linesPerRun.size() == 3; }));
+    EXPECT_EQ(linesPerRun, (QList<QStringList>{{"run 1"}, {"run 2"}, {"run 3"}}));
+}
+
+TEST(ProcessRunner, ALineSentAfterTheRunEndedIsAcceptedAndDropped)
+{
+    TRunnerRecorder r;
+    bool sent = false;
+    r.Runner.SetOnNewLine([&](QObject *, const QString &ALine, TOutputType AType) {
+        if (ALine == QLatin1String("bye") && AType == otEntireLine) { // the final flush, after the loop
+            r.Runner.SendLine(QStringLiteral("too late"), true);
+            sent = true;
+        }
+    });
+    r.StartHelper({WriteStep("bye")});
+    ASSERT_TRUE(r.WaitForEnd());
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(r.Runner.EndStatus(), esProcess);
+}
+
+// ---------------------------------------------------------------- destruction
+
+// Destroyed at different moments of a run: nothing of it is used afterwards,
+// none of its handlers runs, and the run's child, threads and descriptors go.
+TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
+{
+    enum TMoment { BeforeTheWorkerStarted, WhileTheChildRuns, WhileAskedToTerminate, AfterTheChildEnded };
+    for (TMoment moment : {BeforeTheWorkerStarted, WhileTheChildRuns, WhileAskedToTerminate, AfterTheChildEnded}) {
+        SCOPED_TRACE(int(moment));
+        ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; })); // earlier runs fully gone
+        const int descriptors = OpenDescriptorCount();
+        bool handlerRan = false;
+        std::atomic<pid_t> pid{0};
+        auto *r = new TRunnerRecorder;
+        r->Runner.SetOnTerminated([&](QObject *) { handlerRan = true; });
+        // The child's pid, learnt on the reader thread so that no event needs to run.
+        r->Runner.SetOnCharDecoding([&](QObject *, const QByteArray &ABuf) {
+            pid = ABuf.trimmed().toInt();
+            return QString::fromLatin1(ABuf);
+        });
+        r->StartHelper({QStringLiteral("pid"),
+                        moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
+        if (moment != BeforeTheWorkerStarted)
+            ASSERT_TRUE(SpinUntil([&] { return pid != 0; }));
+        if (moment == WhileAskedToTerminate)
+            r->Runner.Stop(); // the worker asks OnTerminateProcess and waits for it
+        if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
+            ASSERT_TRUE(SpinUntil([&] { return kill(pid, 0) != 0; }));
+        delete r;
+        EXPECT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
+        EXPECT_FALSE(handlerRan);
+        if (pid != 0)
+            EXPECT_NE(kill(pid, 0), 0) << "the child was ended and reaped";
+        EXPECT_FALSE(HasZombieChild());
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    }
+}
+
+// ---------------------------------------------------------------- soak
+
+TEST(ProcessRunner, AThousandRunsLeaveNoZombieAndNoDescriptorBehind)
+{
+    constexpr int runs = 1000;
+    TRunnerRecorder r;
+    r.Runner.SetOnNewLine({});
+    r.Runner.SetOnNewChar({});
+    int ended = 0;
+    int failed = 0;
+    r.Runner.SetOnTerminated([&](QObject *) {
+        failed += r.Runner.EndStatus() != esProcess || r.Runner.ExitCode() != 0 || r.Runner.Lines()->Count() != 1;
+        if (++ended < runs)
+            r.Runner.Execute();
+    });
+    r.Runner.SetCommandLine(QStringLiteral("echo run"));
+    r.Runner.Execute(); // the timer and the first worker exist from here on
+    ASSERT_TRUE(WaitUntil([&] { return ended == runs; }, 120000));
+    ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
+    EXPECT_EQ(failed, 0);
+    EXPECT_FALSE(HasZombieChild());
+
+    const int descriptors = OpenDescriptorCount();
+    ended = runs - 1; // one more run, to compare with the count between runs
+    r.Runner.Execute();
+    ASSERT_TRUE(WaitUntil([&] { return ended == runs; }));
+    ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+}
+
+} // namespace
