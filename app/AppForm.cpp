@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -34,7 +35,11 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
     FillEffectList();
-    SetClientSizeCentred(ClientWidth, ClientHeight);
+    // Both columns size themselves: the status fits its text, the file takes the rest.
+    FUi->ListView1->header()->setStretchLastSection(false);
+    FUi->ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    FUi->ListView1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    SetClientSize(ClientWidth, ClientHeight);
 
     TimerChecker->setObjectName(QStringLiteral("TimerChecker"));
     TimerChecker->setInterval(1000);
@@ -84,15 +89,23 @@ void TAppForm::ShowStandardErrorBox(const std::exception &AError)
                               TUserDialogs::IconError);
 }
 
-void TAppForm::SetClientSizeCentred(int AWidth, int AHeight)
+void TAppForm::SetClientSize(int AWidth, int AHeight)
 {
     // The client area is what lies below the menu bar.
     resize(AWidth, AHeight + FUi->MainMenu1->sizeHint().height());
-    if (const QScreen *screen = this->screen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+}
+
+void TAppForm::showEvent(QShowEvent *AEvent)
+{
+    // Centred once the menu bar has its final height, as the window first appears.
+    if (!FPlaced) {
+        FPlaced = true;
+        SetClientSize(ClientWidth, ClientHeight);
+        QRect area = frameGeometry();
+        area.moveCenter(screen()->availableGeometry().center());
+        move(area.topLeft());
     }
+    QMainWindow::showEvent(AEvent);
 }
 
 void TAppForm::FillEffectList()

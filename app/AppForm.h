@@ -34,14 +34,18 @@ public slots:
     void Exit1Click();
     void TimerCheckerTimer();
 
+protected:
+    void showEvent(QShowEvent *AEvent) override;
+
 private:
     void FormCreate(const QString &AExeFileName);
     void ShowStandardErrorBox(const std::exception &AError);
-    void SetClientSizeCentred(int AWidth, int AHeight);
+    void SetClientSize(int AWidth, int AHeight);
     void FillEffectList();
 
     std::unique_ptr<Ui::TAppForm> FUi;
     QTimer *TimerChecker;
     int FUpdateCheckMarker = 0; // 1 once the update check has been started
+    bool FPlaced = false;       // centred on the screen at the first show
     std::shared_ptr<TUpdateCheckResults> FUpdateResults;
 };

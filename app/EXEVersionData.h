@@ -18,6 +18,8 @@ struct TEXEVersionData
     QString Comments;
     QString PrivateBuild;
     QString SpecialBuild;
+
+    bool operator==(const TEXEVersionData &) const = default;
 };
 
 // Fills AData from the version block of the executable file AFileName, using the
