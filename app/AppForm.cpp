@@ -35,20 +35,11 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
     FillEffectList();
-    // Both columns size themselves: the status fits its text, the file takes the rest.
-    FUi->ListView1->header()->setStretchLastSection(false);
-    FUi->ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    FUi->ListView1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    SizeListColumns();
     SetClientSize(ClientWidth, ClientHeight);
-
     TimerChecker->setObjectName(QStringLiteral("TimerChecker"));
     TimerChecker->setInterval(1000);
-    connect(TimerChecker, &QTimer::timeout, this, &TAppForm::TimerCheckerTimer);
-    connect(FUi->ComboBox1, &QComboBox::currentIndexChanged, this, &TAppForm::ComboBox1Change);
-    connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
-    connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
-    connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
-    TimerChecker->start();
+    ConnectHandlers();
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
@@ -57,6 +48,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     } catch (const std::exception &error) {
         ShowStandardErrorBox(error);
     }
+    TimerChecker->start(); // first tick about a second after the window is created
 }
 
 TAppForm::~TAppForm() = default;
@@ -106,6 +98,24 @@ void TAppForm::showEvent(QShowEvent *AEvent)
         move(area.topLeft());
     }
     QMainWindow::showEvent(AEvent);
+}
+
+void TAppForm::SizeListColumns()
+{
+    // Both columns size themselves: the status fits its text, the file takes the rest.
+    QHeaderView *header = FUi->ListView1->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+}
+
+void TAppForm::ConnectHandlers()
+{
+    connect(TimerChecker, &QTimer::timeout, this, &TAppForm::TimerCheckerTimer);
+    connect(FUi->ComboBox1, &QComboBox::currentIndexChanged, this, &TAppForm::ComboBox1Change);
+    connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
+    connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
+    connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
 }
 
 void TAppForm::FillEffectList()

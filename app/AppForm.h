@@ -42,6 +42,8 @@ private:
     void ShowStandardErrorBox(const std::exception &AError);
     void SetClientSize(int AWidth, int AHeight);
     void FillEffectList();
+    void SizeListColumns();
+    void ConnectHandlers();
 
     std::unique_ptr<Ui::TAppForm> FUi;
     QTimer *TimerChecker;
