@@ -72,7 +72,8 @@ QByteArray FindVersionSection(QFile &AFile)
 
 QByteArray LoadVersionBlock(const QString &AFileName)
 {
-    const int fd = open(QFile::encodeName(AFileName).constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that naming a FIFO cannot hang the caller.
+    const int fd = open(QFile::encodeName(AFileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw EOSError(errno);
     QFile file;
@@ -82,6 +83,8 @@ QByteArray LoadVersionBlock(const QString &AFileName)
         throw EOSError(errno);
     if (S_ISDIR(status.st_mode))
         throw EOSError(EISDIR);
+    if (!S_ISREG(status.st_mode))
+        throw EOSError(ENOEXEC);
     const QByteArray ident = ReadAt(file, 0, EI_NIDENT);
     if (std::memcmp(ident.constData(), ELFMAG, SELFMAG) != 0 || ident[EI_DATA] != ELFDATA2LSB)
         throw EOSError(ENOEXEC);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "platform/QtPrinters.h"
@@ -65,6 +66,7 @@ TEST_F(VersionResource, ReportsWhyThereIsNoBlock)
     QFile original(QStringLiteral("/bin/true"));
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     WriteFile(Path("truncated"), original.read(200)); // header intact, section table cut off
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("fifo")).constData(), 0600), 0);
 
     const struct
     {
@@ -79,6 +81,8 @@ TEST_F(VersionResource, ReportsWhyThereIsNoBlock)
         {Path("empty"), ENOEXEC},
         {Path("truncated"), ENOEXEC},
         {Path("big-endian.o"), ENOEXEC},
+        {Path("fifo"), ENOEXEC}, // without a writer: must not block
+        {QStringLiteral("/dev/null"), ENOEXEC},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.File.toStdString());
