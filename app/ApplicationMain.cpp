@@ -1,0 +1,18 @@
+#include "app/ApplicationMain.h"
+
+#include "app/AppForm.h"
+#include "platform/NamedSemaphore.h"
+
+#include <QApplication>
+
+int RunApplication(int argc, char *argv[])
+{
+    // Marks a running instance for installers; a second instance starts anyway.
+    Platform::CreateNamedSemaphore(QStringLiteral("QUILLABY_Tonara"));
+    QApplication application(argc, argv);
+    // Every top-level Qt window has its own taskbar entry; nothing to switch on.
+    QApplication::setApplicationName(QStringLiteral("Tonara"));
+    TAppForm appForm;
+    appForm.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <span>
+
+// One voice effect: the list item, the tool option that introduces its filter
+// graph, the graph and whether the graph stands in double quotes.
+struct TEffectPreset
+{
+    const char *Item;
+    const char *Option;
+    const char *Graph; // empty for "Custom": built from the sliders
+    bool Quoted;
+};
+
+// The fourteen effects in list order.
+std::span<const TEffectPreset> EffectPresets();
+
+// Index of "Robot", the effect selected when the window opens.
+inline constexpr int DefaultEffectIndex = 10;
+
+// The "Custom" row's text; also the row used for any text that names no effect.
+inline constexpr char CustomEffectItem[] = "Custom";
+
+// A slider value as the shortest decimal text with at most 15 significant
+// digits: no exponent, no grouping, always '.', whatever the locale.
+QString FormatEffectNumber(double AValue);
+
+// The tool's command line that applies the effect AItemText to AInputPath and
+// writes WorkFile(). ARatePosition and ATempoPosition are the positions of the
+// Rate and Tempo sliders; only "Custom" uses them.
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition,
+                           int ATempoPosition);
