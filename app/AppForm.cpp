@@ -7,6 +7,7 @@
 #include "app/OnlineHelp.h"
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
+#include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
 #include "platform/Folder.h"
 #include "platform/UserDataFolder.h"
@@ -72,7 +73,7 @@ void TAppForm::FormCreate(const QString &AExeFileName)
         Platform::CreateFolder(productFolder);
     AppDataFolder = productFolder + QLatin1Char('/');
 
-    // The active language is loaded here once the language files are in place.
+    LoadActiveLanguage(QString()); // automatic choice from the user's UI language
 }
 
 void TAppForm::ShowStandardErrorBox(const std::exception &AError)
