@@ -25,9 +25,7 @@ constexpr int KilledChildWaitMs = 1000;
 
 template <class F> void TRunnerThread::Post(F &&AFunction)
 {
-    QReadLocker lock(&FOwnerLock);
-    if (FOwner)
-        QMetaObject::invokeMethod(FOwner, std::forward<F>(AFunction), Qt::QueuedConnection);
+    FCalls->Post(std::forward<F>(AFunction));
 }
 
 template <class F> bool TRunnerThread::Send(F &&AFunction)
@@ -46,18 +44,13 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
     };
     const auto done = std::make_shared<TDone>();
     {
-        QReadLocker lock(&FOwnerLock);
-        if (!FOwner)
-            return false;
         const std::shared_ptr<TRelease> release(new TRelease{done});
-        QMetaObject::invokeMethod(
-            FOwner,
-            [release, function = std::forward<F>(AFunction)]() mutable {
-                function();
-                release->Done->Ran = true;
-            },
-            Qt::QueuedConnection);
+        Post([release, function = std::forward<F>(AFunction)]() mutable {
+            function();
+            release->Done->Ran = true;
+        });
     }
+    FCalls->Flush(); // after everything posted before it; dropped at once when detached
     done->Semaphore.acquire();
     return done->Ran;
 }
@@ -83,6 +76,7 @@ TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const Q
     , FOnFinished(std::move(Ot))
     , FOutputLines(AOl)
     , FOwner(AOwner)
+    , FCalls(std::make_shared<TCallQueue>(AOwner))
     , FPriority(Ap)
     , FTimer(std::move(ATimer))
 {
@@ -110,6 +104,7 @@ void TRunnerThread::Terminate()
 
 void TRunnerThread::DetachOwner()
 {
+    FCalls->Detach();
     QWriteLocker lock(&FOwnerLock);
     FOwner = nullptr;
 }
@@ -187,12 +182,15 @@ void TRunnerThread::Execute()
 void TRunnerThread::WaitLoop()
 {
     for (;;) {
+        FCalls->Flush(); // what this wake-up produced goes to the component in one hand-over
         switch (Platform::WaitForAny({FReader->Event().Fd(), FInputLines->Event().Fd(), FChild.PidFd(),
                                       FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
         case 0:
             FReader->Event().Consume();
-            while (FReader->ReadString().Length() > 0)
+            while (FReader->ReadString().Length() > 0) {
                 DoReadLine();
+                FCalls->Flush();
+            }
             break;
         case 1:
             FInputLines->Event().Consume();
