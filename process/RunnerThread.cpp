@@ -249,25 +249,30 @@ void TRunnerThread::ReadRest()
 
 void TRunnerThread::DoReadLine()
 {
-    TSyncString &readString = FReader->ReadString();
-    const QString batch = readString.Value();
-    readString.Delete(1, int(batch.size()));
+    const QString batch = FReader->ReadString().Take();
     if (batch.isEmpty())
         return;
     QString line = FLast;
-    for (const QChar c : batch) {
-        if (FTerminated)
+    const QChar *chars = batch.constData();
+    const qsizetype count = batch.size();
+    for (qsizetype i = 0; i < count;) {
+        // Ordinary characters up to the next NUL or line end join the line in one piece.
+        const qsizetype stop = OrdinaryRunEnd(chars, i, count);
+        if (!DoNewChars(chars + i, stop - i))
             return;
-        DoNewChar(c);
-        const char16_t u = c.unicode();
+        line.append(chars + i, stop - i);
+        if (stop > i)
+            FAfterCR = false;
+        if (stop == count)
+            break;
+        if (!DoNewChars(chars + stop, 1))
+            return;
+        const char16_t u = chars[stop].unicode();
         const bool pairedLF = u == u'\n' && FAfterCR;
         FAfterCR = u == u'\r';
-        if (u == 0 || pairedLF)
-            continue;
-        if (u == u'\r' || u == u'\n')
+        if (u != 0 && !pairedLF)
             DoLineEnd(line);
-        else
-            line += c;
+        i = stop + 1;
     }
     FLast = line;
     if (!FLast.isEmpty()) {
@@ -275,6 +280,35 @@ void TRunnerThread::DoReadLine()
         DoNewLine(FLast, otBeginningOfLine);
         FPartial = true;
     }
+}
+
+// Where the run of characters from AStart that are neither NUL nor a line end stops.
+qsizetype TRunnerThread::OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount)
+{
+    qsizetype i = AStart;
+    while (i < ACount) {
+        const char16_t u = AChars[i].unicode();
+        if (u == 0 || u == u'\r' || u == u'\n')
+            break;
+        ++i;
+    }
+    return i;
+}
+
+// Reports each of the characters to OnNewChar; false when the worker has been
+// asked to terminate before one of them (the rest of the batch is dropped).
+bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
+{
+    if (FTerminated)
+        return false;
+    if (!FOnNewChar)
+        return true;
+    for (qsizetype i = 0; i < ACount; ++i) {
+        if (FTerminated)
+            return false;
+        DoNewChar(AChars[i]);
+    }
+    return true;
 }
 
 void TRunnerThread::DoLineEnd(QString &ALine)

@@ -67,6 +67,8 @@ private:
     void DoLineEnd(QString &ALine);
     void DoLinesAdd(const QString &AStr);
     void DoNewChar(QChar AChar);
+    bool DoNewChars(const QChar *AChars, qsizetype ACount);
+    static qsizetype OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount);
     void DoNewLine(const QString &AStr, TOutputType AOutputType);
     void PostOutputLine(const QString &AText, bool AReplaceLast);
     void FlushLastLine();
