@@ -8,6 +8,16 @@ TCallQueue::TCallQueue(QObject *ATarget)
 {
 }
 
+// Appends the calls of AFrom to ATo, in order, and empties AFrom.
+void TCallQueue::MoveAll(std::deque<TCall> &AFrom, std::deque<TCall> &ATo)
+{
+    if (ATo.empty())
+        ATo.swap(AFrom);
+    else
+        ATo.insert(ATo.end(), std::make_move_iterator(AFrom.begin()), std::make_move_iterator(AFrom.end()));
+    AFrom.clear();
+}
+
 void TCallQueue::Post(TCall ACall)
 {
     FPending.push_back(std::move(ACall));
@@ -15,7 +25,7 @@ void TCallQueue::Post(TCall ACall)
 
 bool TCallQueue::Flush()
 {
-    std::vector<TCall> dropped;
+    std::deque<TCall> dropped;
     {
         QMutexLocker lock(&FLock);
         if (!FTarget) {
@@ -24,12 +34,7 @@ bool TCallQueue::Flush()
         }
         if (FPending.empty())
             return true;
-        if (FIncoming.empty())
-            FIncoming.swap(FPending);
-        else
-            FIncoming.insert(FIncoming.end(), std::make_move_iterator(FPending.begin()),
-                             std::make_move_iterator(FPending.end()));
-        FPending.clear();
+        MoveAll(FPending, FIncoming);
         ScheduleLocked();
     }
     return true;
@@ -37,7 +42,7 @@ bool TCallQueue::Flush()
 
 void TCallQueue::Detach()
 {
-    std::vector<TCall> dropped;
+    std::deque<TCall> dropped;
     {
         QMutexLocker lock(&FLock);
         FTarget = nullptr;
@@ -66,7 +71,7 @@ void TCallQueue::RunQueued()
     TCall call;
     while (TakeNext(call)) {
         call();
-        call = nullptr; // what it holds goes now (a waiting worker is released), not with the next call
+        call = {}; // what it holds goes now (a waiting worker is released), not with the next call
     }
 }
 
@@ -77,11 +82,8 @@ bool TCallQueue::TakeNext(TCall &ACall)
     if (FDetached)
         return false;
     QMutexLocker lock(&FLock);
-    if (FRunning.empty()) {
-        FRunning.insert(FRunning.end(), std::make_move_iterator(FIncoming.begin()),
-                        std::make_move_iterator(FIncoming.end()));
-        FIncoming.clear();
-    }
+    if (FRunning.empty())
+        MoveAll(FIncoming, FRunning);
     if (FRunning.empty())
         return false;
     ACall = std::move(FRunning.front());

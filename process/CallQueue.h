@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QMutex>
-#include <QPointer>
+#include <QString>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <vector>
+#include <type_traits>
 
 class QObject;
 
@@ -25,7 +25,28 @@ class QObject;
 class TCallQueue : public std::enable_shared_from_this<TCallQueue>
 {
 public:
-    using TCall = std::function<void()>;
+    // One call. The frequent ones (a line, a character) are a plain function
+    // with its arguments stored in place, so posting them allocates nothing;
+    // any other call is a closure.
+    struct TCall
+    {
+        using TFunction = void (*)(void *AContext, const QString &AText, int AValue);
+
+        TCall() = default;
+        TCall(TFunction AFunction, void *AContext, QString AText, int AValue)
+            : Function(AFunction), Context(AContext), Text(std::move(AText)), Value(AValue)
+        {
+        }
+        template <class F> requires std::is_invocable_v<F &> TCall(F &&AClosure) : Closure(std::forward<F>(AClosure)) {}
+
+        void operator()() { Function ? Function(Context, Text, Value) : Closure(); }
+
+        TFunction Function = nullptr;
+        void *Context = nullptr;
+        QString Text;
+        int Value = 0;
+        std::function<void()> Closure;
+    };
 
     explicit TCallQueue(QObject *ATarget);
 
@@ -38,15 +59,16 @@ public:
     void Detach();
 
 private:
+    static void MoveAll(std::deque<TCall> &AFrom, std::deque<TCall> &ATo);
     void RunQueued();
     // Under FLock: asks the target's loop to run the queue, once.
     void ScheduleLocked();
     bool TakeNext(TCall &ACall);
 
-    std::vector<TCall> FPending; // worker only
+    std::deque<TCall> FPending; // worker only
 
     QMutex FLock;
-    std::vector<TCall> FIncoming; // guarded by FLock
+    std::deque<TCall> FIncoming; // guarded by FLock
     QObject *FTarget;             // guarded by FLock; nullptr once detached
     bool FScheduled = false;      // guarded by FLock
 

@@ -325,33 +325,55 @@ void TRunnerThread::DoLineEnd(QString &ALine)
 
 void TRunnerThread::DoLinesAdd(const QString &AStr)
 {
-    Post([lines = FLines, AStr] { lines->Add(AStr); });
+    FCalls->Post({&TRunnerThread::LinesAddCall, FLines, AStr, 0});
 }
 
 void TRunnerThread::DoNewChar(QChar AChar)
 {
     if (FOnNewChar)
-        Post([this, AChar] { FOwner->CallHandler([&] { FOnNewChar(FOwner, AChar); }); });
+        FCalls->Post({&TRunnerThread::NewCharCall, this, QString(), AChar.unicode()});
 }
 
 void TRunnerThread::DoNewLine(const QString &AStr, TOutputType AOutputType)
 {
     if (FOnNewLine)
-        Post([this, AStr, AOutputType] { FOwner->CallHandler([&] { FOnNewLine(FOwner, AStr, AOutputType); }); });
+        FCalls->Post({&TRunnerThread::NewLineCall, this, AStr, AOutputType});
 }
 
 // Shows AText in OutputLines: in place of its last entry while that entry
 // shows the growing line, otherwise as a new entry.
 void TRunnerThread::PostOutputLine(const QString &AText, bool AReplaceLast)
 {
-    if (!FOutputLines)
-        return;
-    Post([list = FOutputLines, AText, AReplaceLast] {
-        if (AReplaceLast && list->Count() > 0)
-            list->SetStrings(list->Count() - 1, AText);
-        else
-            list->Add(AText);
-    });
+    if (FOutputLines)
+        FCalls->Post({&TRunnerThread::OutputLineCall, FOutputLines, AText, AReplaceLast});
+}
+
+// The frequent calls, as run on the component's thread.
+
+void TRunnerThread::LinesAddCall(void *ALines, const QString &AText, int)
+{
+    static_cast<TStringList *>(ALines)->Add(AText);
+}
+
+void TRunnerThread::NewCharCall(void *AThread, const QString &, int AChar)
+{
+    auto *self = static_cast<TRunnerThread *>(AThread);
+    self->FOwner->CallHandler([&] { self->FOnNewChar(self->FOwner, QChar(char16_t(AChar))); });
+}
+
+void TRunnerThread::NewLineCall(void *AThread, const QString &AText, int AOutputType)
+{
+    auto *self = static_cast<TRunnerThread *>(AThread);
+    self->FOwner->CallHandler([&] { self->FOnNewLine(self->FOwner, AText, TOutputType(AOutputType)); });
+}
+
+void TRunnerThread::OutputLineCall(void *AList, const QString &AText, int AReplaceLast)
+{
+    auto *list = static_cast<TStrings *>(AList);
+    if (AReplaceLast && list->Count() > 0)
+        list->SetStrings(list->Count() - 1, AText);
+    else
+        list->Add(AText);
 }
 
 // The incomplete last line becomes an entire line at the end of the run.

@@ -72,6 +72,10 @@ private:
     void DoNewLine(const QString &AStr, TOutputType AOutputType);
     void PostOutputLine(const QString &AText, bool AReplaceLast);
     void FlushLastLine();
+    static void LinesAddCall(void *ALines, const QString &AText, int);
+    static void NewCharCall(void *AThread, const QString &, int AChar);
+    static void NewLineCall(void *AThread, const QString &AText, int AOutputType);
+    static void OutputLineCall(void *AList, const QString &AText, int AReplaceLast);
 
     void DoSendLine();
     void DoTerminateProcess();
