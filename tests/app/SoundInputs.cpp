@@ -1,5 +1,7 @@
 #include "SoundInputs.h"
 
+#include "AudioFiles.h"
+
 #include <QProcess>
 
 namespace SoundInputs {
@@ -20,10 +22,10 @@ int Run(const QString &AProgram, const QStringList &AArguments, QByteArray *AOut
 bool Make(const QString &APath, double ASeconds, const QString &ASource)
 {
     const QString source = QStringLiteral("%1=duration=%2").arg(ASource).arg(ASeconds);
-    return Run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-                                          QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                                          QStringLiteral("-i"), source, QStringLiteral("-ac"), QStringLiteral("2"),
-                                          QStringLiteral("-ar"), QStringLiteral("44100"), APath})
+    return RunFfmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                      QStringLiteral("lavfi"), QStringLiteral("-i"), source, QStringLiteral("-ac"), QStringLiteral("2"),
+                      QStringLiteral("-ar"), QStringLiteral("44100"), APath})
+               .ExitCode
            == 0;
 }
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// Real sound files for the tests, made by the installed ffmpeg, and what
-// ffprobe says about a file.
+// Sound files of any length and source for the tests (AudioFiles.h runs
+// ffmpeg), and what ffprobe says about a file.
 namespace SoundInputs {
 
 // ASeconds of a lavfi source ("sine", "anoisesrc") written to APath; the
