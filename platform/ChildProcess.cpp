@@ -28,7 +28,7 @@ namespace {
 
 // Everything the child needs, prepared before fork: after fork only
 // async-signal-safe calls are allowed in the child.
-struct TChildSpec
+struct TChildLaunch
 {
     QByteArray Path;
     QByteArray Folder;
@@ -51,15 +51,15 @@ std::vector<char *> Pointers(std::vector<QByteArray> &AStore)
     return result;
 }
 
-void PrepareEnvironment(TChildSpec &ASpec, const QStringList &AExtra)
+void PrepareEnvironment(TChildLaunch &ALaunch, const QStringList &AExtra)
 {
     if (AExtra.isEmpty())
         return;
     for (char **e = environ; e && *e; ++e)
-        ASpec.EnvStore.emplace_back(*e);
+        ALaunch.EnvStore.emplace_back(*e);
     for (const QString &entry : AExtra)
-        ASpec.EnvStore.push_back(entry.toLocal8Bit());
-    ASpec.Envp = Pointers(ASpec.EnvStore);
+        ALaunch.EnvStore.push_back(entry.toLocal8Bit());
+    ALaunch.Envp = Pointers(ALaunch.EnvStore);
 }
 
 [[noreturn]] void ChildFailed(int AStatusFd, int AError)
@@ -80,7 +80,7 @@ void CloseOthersOnExec()
         fcntl(fd, F_SETFD, FD_CLOEXEC);
 }
 
-[[noreturn]] void RunChild(TChildSpec &ASpec, int AStatusFd)
+[[noreturn]] void RunChild(TChildLaunch &ALaunch, int AStatusFd)
 {
     // Handlers of this program must not run in the child, which shares its
     // memory until exec: reset them while every signal is still blocked, then
@@ -97,49 +97,49 @@ void CloseOthersOnExec()
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
 
-    if (ASpec.NewSession)
+    if (ALaunch.NewSession)
         setsid();
-    if (ASpec.NiceValue)
-        setpriority(PRIO_PROCESS, 0, *ASpec.NiceValue); // best effort, see PriorityClass.h
+    if (ALaunch.NiceValue)
+        setpriority(PRIO_PROCESS, 0, *ALaunch.NiceValue); // best effort, see PriorityClass.h
     // Lift the given descriptors above 2 first, so that placing one cannot
     // overwrite another still to be placed.
     int lifted[3];
     for (int i = 0; i < 3; ++i) {
-        lifted[i] = ASpec.Std[i] < 0 ? -1 : fcntl(ASpec.Std[i], F_DUPFD_CLOEXEC, 3);
-        if (ASpec.Std[i] >= 0 && lifted[i] < 0)
+        lifted[i] = ALaunch.Std[i] < 0 ? -1 : fcntl(ALaunch.Std[i], F_DUPFD_CLOEXEC, 3);
+        if (ALaunch.Std[i] >= 0 && lifted[i] < 0)
             ChildFailed(AStatusFd, errno);
     }
     for (int i = 0; i < 3; ++i)
         if (lifted[i] >= 0 && dup2(lifted[i], i) < 0)
             ChildFailed(AStatusFd, errno);
     CloseOthersOnExec();
-    if (!ASpec.Folder.isEmpty() && chdir(ASpec.Folder.constData()) != 0)
+    if (!ALaunch.Folder.isEmpty() && chdir(ALaunch.Folder.constData()) != 0)
         ChildFailed(AStatusFd, errno);
-    execve(ASpec.Path.constData(), ASpec.Argv.data(), ASpec.Envp.empty() ? environ : ASpec.Envp.data());
+    execve(ALaunch.Path.constData(), ALaunch.Argv.data(), ALaunch.Envp.empty() ? environ : ALaunch.Envp.data());
     ChildFailed(AStatusFd, errno);
 }
 
 struct TCloneArgs
 {
-    TChildSpec *Spec;
+    TChildLaunch *Launch;
     int StatusFd;
 };
 
 int CloneEntry(void *AArgs)
 {
     auto *args = static_cast<TCloneArgs *>(AArgs);
-    RunChild(*args->Spec, args->StatusFd);
+    RunChild(*args->Launch, args->StatusFd);
 }
 
 // Starts the child the way posix_spawn does: it shares our memory, runs on a
 // stack of its own and this thread sleeps until the child has called exec (or
 // failed), so no page tables are copied for a child that replaces itself at
 // once. Every signal stays blocked meanwhile, so none is handled in the child.
-pid_t CloneChild(TChildSpec &ASpec, int AStatusFd)
+pid_t CloneChild(TChildLaunch &ALaunch, int AStatusFd)
 {
     constexpr size_t stackSize = 256 * 1024;
     std::vector<char> stack(stackSize);
-    TCloneArgs args{&ASpec, AStatusFd};
+    TCloneArgs args{&ALaunch, AStatusFd};
     sigset_t all;
     sigset_t old;
     sigfillset(&all);
@@ -189,23 +189,23 @@ int TChildProcess::Start(const QStringList &AArguments, const TChildOptions &AOp
     if (program.isEmpty())
         return ENOENT;
 
-    TChildSpec spec;
-    spec.Path = QFile::encodeName(program);
-    spec.Folder = QFile::encodeName(AOptions.WorkingFolder);
+    TChildLaunch launch;
+    launch.Path = QFile::encodeName(program);
+    launch.Folder = QFile::encodeName(AOptions.WorkingFolder);
     for (const QString &argument : AArguments)
-        spec.ArgStore.push_back(argument.toLocal8Bit());
-    spec.Argv = Pointers(spec.ArgStore);
-    PrepareEnvironment(spec, AOptions.ExtraEnvironment);
-    spec.Std[0] = AOptions.StdIn;
-    spec.Std[1] = AOptions.StdOut;
-    spec.Std[2] = AOptions.StdErr;
-    spec.NiceValue = AOptions.NiceValue;
-    spec.NewSession = AOptions.NewSession;
+        launch.ArgStore.push_back(argument.toLocal8Bit());
+    launch.Argv = Pointers(launch.ArgStore);
+    PrepareEnvironment(launch, AOptions.ExtraEnvironment);
+    launch.Std[0] = AOptions.StdIn;
+    launch.Std[1] = AOptions.StdOut;
+    launch.Std[2] = AOptions.StdErr;
+    launch.NiceValue = AOptions.NiceValue;
+    launch.NewSession = AOptions.NewSession;
 
     TPipe status;
     if (const int error = status.Create())
         return error;
-    const pid_t pid = CloneChild(spec, status.WriteEnd());
+    const pid_t pid = CloneChild(launch, status.WriteEnd());
     if (pid < 0)
         return errno;
     status.CloseWrite();

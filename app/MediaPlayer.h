@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <stdexcept>
+
+class QMediaPlayer;
+class QTimer;
+
+// Raised when a sound file cannot be opened or played.
+class EMediaPlayerError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Plays one sound file at a time through the desktop's audio output.
+// Every Play is answered by exactly one Notify, delivered later through the
+// event loop: when the sound has played to its end, or when the play was
+// stopped, closed, superseded by another Play or failed.
+class TMediaPlayer : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString FileName READ FileName WRITE SetFileName)
+
+public:
+    // How a play command ended.
+    enum class TNotifyValue { Successful, Superseded, Aborted, Failure };
+    Q_ENUM(TNotifyValue)
+
+    explicit TMediaPlayer(QObject *AParent = nullptr);
+    ~TMediaPlayer() override;
+
+    QString FileName() const;
+    void SetFileName(const QString &AValue);
+
+    // Opens FileName, closing whatever was open; returns once the file is
+    // known to be playable. Raises EMediaPlayerError when it is missing, not
+    // sound or damaged; nothing is open then.
+    void Open();
+    bool IsOpen() const;
+
+    // Starts playing the open file from its beginning and returns at once.
+    // Raises EMediaPlayerError when nothing is open.
+    void Play();
+
+    // Stops the current play and returns when the output has stopped; the
+    // interrupted play then notifies Aborted. Nothing happens when idle.
+    void Stop();
+
+    bool IsPlaying() const;
+
+    // Stops any play and releases the file. Never fails; nothing happens
+    // when nothing is open.
+    void Close() noexcept;
+
+signals:
+    void Notify(TMediaPlayer::TNotifyValue AValue);
+
+private:
+    void CreatePlayer();
+    void WaitUntilLoaded();
+    bool IsLoadSettled() const;
+    QString LoadFailureText() const;
+    void Release() noexcept;
+    void Interrupt(TNotifyValue AValue);
+    void EndPlay(TNotifyValue AValue);
+    void PlayerStateChanged();
+    void PlayerStatusChanged();
+    void PlayerErrorOccurred();
+    void CheckForStall();
+
+    QMediaPlayer *FPlayer = nullptr; // exists while a file is open or opening
+    QTimer *FStallTimer;
+    qint64 FLastPosition = -1;
+    QElapsedTimer FSincePositionMoved;
+    QString FFileName;
+    bool FOpen = false;
+    bool FPlaying = false;
+};
