@@ -21,9 +21,9 @@ TEST(TerminationSignals, DeliversEachSignalOnTheEventLoopInOrderAndRestoresTheHa
     sigaction(SIGINT, &ignore, &oldInt);
     sigaction(SIGTERM, &ignore, &oldTerm);
     {
-        Platform::TTerminationSignals signals;
+        Platform::TTerminationSignals watcher;
         QList<int> received;
-        signals.OnSignal = [&](int ASignal) { received.append(ASignal); };
+        watcher.OnSignal = [&](int ASignal) { received.append(ASignal); };
         raise(SIGTERM);
         raise(SIGINT);
         EXPECT_TRUE(received.isEmpty()) << "nothing runs inside the signal handler";
