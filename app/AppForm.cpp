@@ -1,16 +1,12 @@
 #include "app/AppForm.h"
 
 #include "app/AppIdentity.h"
-#include "app/EXEVersionData.h"
 #include "app/EffectPresets.h"
-#include "app/FileVersion.h"
 #include "app/OnlineHelp.h"
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
-#include "platform/Folder.h"
-#include "platform/UserDataFolder.h"
 #include "ui_AppForm.h"
 
 #include <QApplication>
@@ -56,22 +52,9 @@ TAppForm::~TAppForm() = default;
 
 void TAppForm::FormCreate(const QString &AExeFileName)
 {
-    TEXEVersionData versionData;
-    ReadVersionData(AExeFileName, versionData);
-    AppCompanyName = versionData.CompanyName;
-    AppProductName = versionData.ProductName;
-    AppVersion = FormatAppVersion(GetFileVersion(AExeFileName));
-    AppTitle = AppCompanyName + QStringLiteral(" - ") + AppProductName;
+    ReadAppIdentity(AExeFileName);
     setWindowTitle(AppTitle);
-
-    const QString base = Platform::UserDataFolder();
-    const QString companyFolder = base + QLatin1Char('/') + AppCompanyName;
-    if (!Platform::FolderExists(companyFolder))
-        Platform::CreateFolder(companyFolder);
-    const QString productFolder = companyFolder + QLatin1Char('/') + AppProductName;
-    if (!Platform::FolderExists(productFolder))
-        Platform::CreateFolder(productFolder);
-    AppDataFolder = productFolder + QLatin1Char('/');
+    CreateAppDataFolder();
 
     LoadActiveLanguage(QString()); // automatic choice from the user's UI language
 }

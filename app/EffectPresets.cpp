@@ -2,6 +2,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/ExternalTool.h"
+#include "platform/CommandLine.h"
 
 #include <array>
 #include <charconv>
@@ -61,11 +62,6 @@ std::string PlaceDecimalPoint(const std::string &ADigits, int AExponent)
     return ADigits.substr(0, integralLength) + '.' + ADigits.substr(integralLength);
 }
 
-QString Quote(const QString &AText)
-{
-    return QLatin1Char('"') + AText + QLatin1Char('"');
-}
-
 } // namespace
 
 std::span<const TEffectPreset> EffectPresets()
@@ -94,7 +90,10 @@ QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, 
 {
     const TEffectPreset &preset = PresetFor(AItemText);
     const QString graph = preset.Graph[0] ? QString::fromUtf8(preset.Graph) : CustomGraph(ARatePosition, ATempoPosition);
-    return QLatin1String(ExternalToolProgram) + QStringLiteral(" -i ") + Quote(AInputPath) + QLatin1Char(' ')
-           + QLatin1String(preset.Option) + QLatin1Char(' ') + (preset.Quoted ? Quote(graph) : graph)
-           + QStringLiteral(" ") + Quote(WorkFile());
+    // Paths go in double quotes; a quote or trailing backslash in a name is
+    // escaped so that the split gives the name back unchanged.
+    using Platform::QuoteArgument;
+    return QLatin1String(ExternalToolProgram) + QStringLiteral(" -i ") + QuoteArgument(AInputPath) + QLatin1Char(' ')
+           + QLatin1String(preset.Option) + QLatin1Char(' ') + (preset.Quoted ? QuoteArgument(graph) : graph)
+           + QStringLiteral(" ") + QuoteArgument(WorkFile());
 }

@@ -28,6 +28,7 @@ QString FormatEffectNumber(double AValue);
 
 // The tool's command line that applies the effect AItemText to AInputPath and
 // writes WorkFile(). ARatePosition and ATempoPosition are the positions of the
-// Rate and Tempo sliders; only "Custom" uses them.
+// Rate and Tempo sliders; only "Custom" uses them. The paths are quoted with
+// Platform::QuoteArgument, so any file name survives the split.
 QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition,
                            int ATempoPosition);

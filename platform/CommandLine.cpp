@@ -83,4 +83,22 @@ QStringList SplitCommandLine(const QString &ACommandLine)
     return result;
 }
 
+QString QuoteArgument(const QString &AArgument)
+{
+    QString result(QLatin1Char('"'));
+    qsizetype slashes = 0;
+    for (const QChar c : AArgument) {
+        if (c == QLatin1Char('\\')) {
+            ++slashes;
+        } else {
+            if (c == QLatin1Char('"'))
+                result += QString(slashes + 1, QLatin1Char('\\'));
+            slashes = 0;
+        }
+        result += c;
+    }
+    result += QString(slashes, QLatin1Char('\\'));
+    return result + QLatin1Char('"');
+}
+
 } // namespace Platform

@@ -18,4 +18,10 @@ namespace Platform {
 // Leading blanks are skipped; an empty or blank line gives no arguments.
 QStringList SplitCommandLine(const QString &ACommandLine);
 
+// One argument (not the program) in double quotes, written so that
+// SplitCommandLine gives it back unchanged: a quote inside becomes \" and the
+// backslashes before a quote, or before the closing quote, are doubled. A path
+// without quotes or trailing backslashes simply stands between two quotes.
+QString QuoteArgument(const QString &AArgument);
+
 } // namespace Platform

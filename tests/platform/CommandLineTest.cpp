@@ -57,3 +57,48 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TSplitCase> &AInfo) { return "Line" + std::to_string(AInfo.index); });
 
 } // namespace
+
+namespace {
+
+struct TQuoteCase
+{
+    const char *Argument;
+    const char *Quoted;
+};
+
+void PrintTo(const TQuoteCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Argument;
+}
+
+class QuoteArgument : public testing::TestWithParam<TQuoteCase>
+{
+};
+
+// The quoted text is what the split reads back as the one argument.
+TEST_P(QuoteArgument, SplitGivesTheArgumentBack)
+{
+    const TQuoteCase &c = GetParam();
+    const QString argument = QString::fromUtf8(c.Argument);
+    const QString quoted = Platform::QuoteArgument(argument);
+    EXPECT_EQ(quoted, QString::fromUtf8(c.Quoted));
+    EXPECT_EQ(Platform::SplitCommandLine(QStringLiteral("p ") + quoted + QStringLiteral(" next")),
+              QStringList({QStringLiteral("p"), argument, QStringLiteral("next")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QuoteArgument,
+    testing::Values(
+        // Plain paths only gain the two quotes.
+        TQuoteCase{"/tmp/a b.mp3", R"("/tmp/a b.mp3")"},
+        TQuoteCase{R"(C:\My Music\a.mp3)", R"("C:\My Music\a.mp3")"},
+        TQuoteCase{"", R"("")"},
+        TQuoteCase{"/tmp/it's $HOME Müller.wav", R"("/tmp/it's $HOME Müller.wav")"},
+        // Quotes and the backslashes before them are escaped.
+        TQuoteCase{R"(/tmp/say "hi".wav)", R"("/tmp/say \"hi\".wav")"},
+        TQuoteCase{R"(a\"b)", R"("a\\\"b")"},
+        TQuoteCase{R"(C:\dir\)", R"("C:\dir\\")"},
+        TQuoteCase{R"(a\\)", R"("a\\\\")"}),
+    [](const testing::TestParamInfo<TQuoteCase> &AInfo) { return "Argument" + std::to_string(AInfo.index); });
+
+} // namespace

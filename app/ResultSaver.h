@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Storing the result of a run, without any dialog: used by the window's Save
+// entries and by the command line. Each returns false on failure and then puts
+// a short English reason into AWhy when given.
+
+// Copies AWorkFile to ATarget, replacing an existing file. The copy is written
+// beside the target first and renamed over it, so a failure leaves an existing
+// target as it was.
+bool SaveAsWav(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr);
+
+// The tool's command line that converts AWorkFile to the MP3 file ATarget:
+// "-y" (replace the target), "-i", then both paths in double quotes.
+QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget);
+
+// Converts AWorkFile to ATarget with the external tool, run in the folder of
+// this executable. Fails when the tool cannot be started, exits with a code
+// other than 0, or leaves no non-empty file. Relative paths are taken from
+// the current folder, not from the tool's.
+bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr);
