@@ -1,5 +1,7 @@
 #include "app/RunFacts.h"
 
+#include "app/SoundFileHasSamples.h"
+
 #include "AudioFiles.h"
 #include "SoundInputs.h"
 #include "process/ProcessRunner.h"
@@ -23,7 +25,7 @@ void WriteAll(const QString &APath, const QByteArray &AData)
     file.write(AData);
 }
 
-TEST(RunFacts, AWavHasSamplesOnlyWhenItsDataChunkCarriesSome)
+TEST(RunFacts, AWorkFileHasSamplesOnlyWhenItsDataChunkCarriesSome)
 {
     QTemporaryDir dir;
     const QString sound = dir.filePath(QStringLiteral("sound.wav"));
@@ -48,11 +50,11 @@ TEST(RunFacts, AWavHasSamplesOnlyWhenItsDataChunkCarriesSome)
         bool HasSamples;
     } cases[] = {
         {"sound.wav", true},           {"one sample.wav", true}, {"header.wav", false}, {"cut at samples.wav", false},
-        {"cut in header.wav", false}, {"empty.wav", false},     {"sound.mp3", false},  {"missing.wav", false},
+        {"cut in header.wav", false}, {"empty.wav", false},     {"sound.mp3", true},  {"missing.wav", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
-        EXPECT_EQ(WavHasSamples(dir.filePath(QString::fromUtf8(c.Name))), c.HasSamples);
+        EXPECT_EQ(SoundFileHasSamples(dir.filePath(QString::fromUtf8(c.Name))), c.HasSamples);
     }
     EXPECT_EQ(QFile(dir.filePath(QStringLiteral("header.wav"))).size(), 78);
 }
