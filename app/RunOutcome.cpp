@@ -1,5 +1,8 @@
 #include "app/RunOutcome.h"
 
+#include "app/FileSizeOf.h"
+#include "app/SoundFileHasSamples.h"
+
 QString RunOutcomeText(TRunOutcome AOutcome)
 {
     switch (AOutcome) {
@@ -22,4 +25,16 @@ TRunOutcome DecideRunOutcome(const TRunFacts &AFacts)
     if (AFacts.EndStatus != esProcess || AFacts.ExitCode != 0)
         return TRunOutcome::Error;
     return TRunOutcome::Complete;
+}
+
+TRunOutcome RunOutcome(const QString &AWorkFile, bool AAbortRequested, TEndStatus AEndStatus, quint32 AExitCode)
+{
+    TRunFacts facts;
+    facts.WorkFileExists = FileExists(AWorkFile);
+    facts.WorkFileSize = FileSizeOf(AWorkFile);
+    facts.WorkFileHasSamples = SoundFileHasSamples(AWorkFile);
+    facts.AbortRequested = AAbortRequested;
+    facts.EndStatus = AEndStatus;
+    facts.ExitCode = AExitCode;
+    return DecideRunOutcome(facts);
 }

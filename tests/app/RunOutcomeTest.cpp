@@ -1,5 +1,9 @@
 #include "app/RunOutcome.h"
 
+#include "SoundInputs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,11 +29,11 @@ constexpr TRunFacts With(TRunFacts AFacts, auto TRunFacts::*AField, auto AValue)
     return AFacts;
 }
 
-class RunOutcome : public testing::TestWithParam<TOutcomeCase>
+class DecideRunOutcomeCases : public testing::TestWithParam<TOutcomeCase>
 {
 };
 
-TEST_P(RunOutcome, IsDecidedInOrder)
+TEST_P(DecideRunOutcomeCases, IsDecidedInOrder)
 {
     EXPECT_EQ(RunOutcomeText(DecideRunOutcome(GetParam().Facts)), RunOutcomeText(GetParam().Expected));
 }
@@ -37,7 +41,7 @@ TEST_P(RunOutcome, IsDecidedInOrder)
 constexpr TRunFacts Stopped = With(With(Good, &TRunFacts::AbortRequested, true), &TRunFacts::EndStatus, esStop);
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RunOutcome,
+    Cases, DecideRunOutcomeCases,
     testing::Values(
         TOutcomeCase{"Complete", Good, TRunOutcome::Complete},
         TOutcomeCase{"NoWorkFile", With(With(Good, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
@@ -65,6 +69,35 @@ TEST(RunOutcomeText, StatusTexts)
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Complete), QStringLiteral("Complete"));
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Error), QStringLiteral("Error"));
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Aborted), QStringLiteral("Aborted"));
+}
+
+// The facts come from the work file itself.
+TEST(RunOutcomeOfAWorkFile, ReadsTheFile)
+{
+    QTemporaryDir folder;
+    const QString sound = folder.filePath(QStringLiteral("output.wav"));
+    ASSERT_TRUE(SoundInputs::Make(sound, 0.2));
+    EXPECT_EQ(RunOutcome(sound, false, esProcess, 0), TRunOutcome::Complete);
+    EXPECT_EQ(RunOutcome(sound, true, esStop, 0), TRunOutcome::Aborted);
+    EXPECT_EQ(RunOutcome(sound, false, esProcess, 1), TRunOutcome::Error);
+
+    // Only the header of the same file: no samples.
+    const QString header = folder.filePath(QStringLiteral("header.wav"));
+    QFile source(sound);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    const qsizetype data = bytes.indexOf("data");
+    ASSERT_GT(data, 0);
+    QByteArray headerOnly = bytes.left(data + 8);
+    headerOnly.replace(data + 4, 4, QByteArray(4, '\0'));
+    QFile target(header);
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write(headerOnly);
+    target.close();
+    EXPECT_EQ(RunOutcome(header, false, esProcess, 0), TRunOutcome::Error);
+
+    EXPECT_EQ(RunOutcome(folder.filePath(QStringLiteral("missing.wav")), false, esProcess, 0), TRunOutcome::Error);
+    EXPECT_EQ(RunOutcome(folder.path(), false, esProcess, 0), TRunOutcome::Error);
 }
 
 } // namespace
