@@ -79,10 +79,6 @@ protected:
         ConfigFolder = new QTemporaryDir;
         qputenv("XDG_CONFIG_HOME", ConfigFolder->path().toUtf8());
         Inputs = new QTemporaryDir;
-        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("short.wav")), 0.5));
-        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("short.mp3")), 0.5));
-        // Long enough for several progress lines and a Stop half-way.
-        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("long.wav")), 30, QStringLiteral("anoisesrc")));
     }
 
     static void TearDownTestSuite()
@@ -120,7 +116,20 @@ protected:
         qunsetenv("XDG_DATA_HOME");
     }
 
-    static QString Input(const QString &AName) { return Inputs->filePath(AName); }
+    // The inputs, each made when a test first asks for it: "short.wav" and
+    // "short.mp3" (half a second), "long.wav" (long enough for several
+    // progress lines and a Stop half-way).
+    static QString Input(const QString &AName)
+    {
+        const QString path = Inputs->filePath(AName);
+        if (!QFile::exists(path)) {
+            const bool isLong = AName.startsWith(QStringLiteral("long"));
+            EXPECT_TRUE(SoundInputs::Make(path, isLong ? 30 : 0.5,
+                                          isLong ? QStringLiteral("anoisesrc") : QStringLiteral("sine")))
+                << AName.toStdString();
+        }
+        return path;
+    }
 
     template <typename T> T *Child(const char *AName) const
     {
