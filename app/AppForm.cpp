@@ -1,22 +1,18 @@
 #include "app/AppForm.h"
 
 #include "app/AppIdentity.h"
-#include "app/EXEVersionData.h"
 #include "app/EffectPresets.h"
 #include "app/FileSizeOf.h"
-#include "app/FileVersion.h"
 #include "app/OnlineHelp.h"
 #include "app/PopupUnderButton.h"
 #include "app/ResultSaver.h"
-#include "app/RunOutcome.h"
+#include "app/RunFacts.h"
 #include "app/StatusProgressDelegate.h"
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
-#include "platform/Folder.h"
-#include "platform/UserDataFolder.h"
 #include "ui_AppForm.h"
 
 #include <QApplication>
@@ -80,22 +76,9 @@ TAppForm::~TAppForm() = default;
 
 void TAppForm::FormCreate(const QString &AExeFileName)
 {
-    TEXEVersionData versionData;
-    ReadVersionData(AExeFileName, versionData);
-    AppCompanyName = versionData.CompanyName;
-    AppProductName = versionData.ProductName;
-    AppVersion = FormatAppVersion(GetFileVersion(AExeFileName));
-    AppTitle = AppCompanyName + QStringLiteral(" - ") + AppProductName;
+    ReadAppIdentity(AExeFileName);
     setWindowTitle(AppTitle);
-
-    const QString base = Platform::UserDataFolder();
-    const QString companyFolder = base + QLatin1Char('/') + AppCompanyName;
-    if (!Platform::FolderExists(companyFolder))
-        Platform::CreateFolder(companyFolder);
-    const QString productFolder = companyFolder + QLatin1Char('/') + AppProductName;
-    if (!Platform::FolderExists(productFolder))
-        Platform::CreateFolder(productFolder);
-    AppDataFolder = productFolder + QLatin1Char('/');
+    CreateAppDataFolder();
 
     LoadActiveLanguage(QString()); // automatic choice from the user's UI language
 }
@@ -332,8 +315,7 @@ void TAppForm::ProcessRunner1Terminated(QObject *)
     ShowProgress(QVariant());
     const QList<QTreeWidgetItem *> selected = FUi->ListView1->selectedItems();
     QTreeWidgetItem *item = selected.isEmpty() ? FProcessedItem : selected.constFirst();
-    const TRunOutcome outcome =
-        RunOutcome(WorkFile(), AbortRequested, ProcessRunner1->EndStatus(), ProcessRunner1->ExitCode());
+    const TRunOutcome outcome = DecideRunOutcome(RunFactsOf(WorkFile(), *ProcessRunner1, AbortRequested));
     if (item)
         item->setText(StatusColumn, RunOutcomeText(outcome));
     if (outcome != TRunOutcome::Complete)

@@ -1,5 +1,10 @@
 #include "app/AppIdentity.h"
 
+#include "app/EXEVersionData.h"
+#include "app/FileVersion.h"
+#include "platform/Folder.h"
+#include "platform/UserDataFolder.h"
+
 QString AppCompanyName;
 QString AppProductName;
 QString AppVersion;
@@ -9,4 +14,26 @@ QString AppDataFolder;
 QString WorkFile()
 {
     return AppDataFolder + QStringLiteral("output.wav");
+}
+
+void ReadAppIdentity(const QString &AExeFileName)
+{
+    TEXEVersionData versionData;
+    ReadVersionData(AExeFileName, versionData);
+    AppCompanyName = versionData.CompanyName;
+    AppProductName = versionData.ProductName;
+    AppVersion = FormatAppVersion(GetFileVersion(AExeFileName));
+    AppTitle = AppCompanyName + QStringLiteral(" - ") + AppProductName;
+}
+
+void CreateAppDataFolder()
+{
+    const QString base = Platform::UserDataFolder();
+    const QString companyFolder = base + QLatin1Char('/') + AppCompanyName;
+    if (!Platform::FolderExists(companyFolder))
+        Platform::CreateFolder(companyFolder);
+    const QString productFolder = companyFolder + QLatin1Char('/') + AppProductName;
+    if (!Platform::FolderExists(productFolder))
+        Platform::CreateFolder(productFolder);
+    AppDataFolder = productFolder + QLatin1Char('/');
 }

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The application's identity, written once while the main window is created
-// (TAppForm::FormCreate) and only read afterwards. Empty until then, and stays
-// empty from the step of the creation that failed on.
+// The application's identity, written once at start-up (by the main window's
+// creation, or by the command-line mode) and only read afterwards. Empty until
+// then, and stays empty from the step of the set-up that failed on.
 extern QString AppCompanyName; // "CompanyName" of the executable's version block
 extern QString AppProductName; // "ProductName" of the same block
 extern QString AppVersion;     // fixed file version as "major.minor"
@@ -14,3 +14,13 @@ extern QString AppDataFolder;  // per-user data folder + company + product, ends
 // The file every effect run writes: AppDataFolder + "output.wav" (a plain
 // "output.wav" in the current folder when AppDataFolder is empty).
 QString WorkFile();
+
+// Sets AppCompanyName, AppProductName, AppVersion and AppTitle from the version
+// block of AExeFileName. Raises the version block reader's error when the block
+// cannot be read; the globals from the failing step on stay as they were.
+void ReadAppIdentity(const QString &AExeFileName);
+
+// Creates the company folder and the product folder below the user's data
+// folder where missing (one level each), then sets AppDataFolder. Raises
+// EOSError when a folder cannot be created; AppDataFolder then stays as it was.
+void CreateAppDataFolder();

@@ -1,6 +1,7 @@
 #include "app/ApplicationMain.h"
 
 #include "app/AppForm.h"
+#include "app/CommandLineMode.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>
@@ -9,6 +10,9 @@ int RunApplication(int argc, char *argv[])
 {
     // Marks a running instance for installers; a second instance starts anyway.
     Platform::CreateNamedSemaphore(QStringLiteral("QUILLABY_Tonara"));
+    // The window takes no arguments: any argument asks for the command-line mode.
+    if (argc > 1)
+        return RunCommandLine(argc, argv);
     QApplication application(argc, argv);
     // Every top-level Qt window has its own taskbar entry; nothing to switch on.
     QApplication::setApplicationName(QStringLiteral("Tonara"));

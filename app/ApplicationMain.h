@@ -1,5 +1,6 @@
 #pragma once
 
-// The program's main block: start-up, the main window and the message loop.
+// The program's main block: without arguments the main window and its message
+// loop, with arguments the command-line mode.
 // Returns the process's exit code.
 int RunApplication(int argc, char *argv[]);

@@ -1,8 +1,5 @@
 #include "app/RunOutcome.h"
 
-#include "app/FileSizeOf.h"
-#include "app/SoundFileHasSamples.h"
-
 QString RunOutcomeText(TRunOutcome AOutcome)
 {
     switch (AOutcome) {
@@ -27,14 +24,3 @@ TRunOutcome DecideRunOutcome(const TRunFacts &AFacts)
     return TRunOutcome::Complete;
 }
 
-TRunOutcome RunOutcome(const QString &AWorkFile, bool AAbortRequested, TEndStatus AEndStatus, quint32 AExitCode)
-{
-    TRunFacts facts;
-    facts.WorkFileExists = FileExists(AWorkFile);
-    facts.WorkFileSize = FileSizeOf(AWorkFile);
-    facts.WorkFileHasSamples = SoundFileHasSamples(AWorkFile);
-    facts.AbortRequested = AAbortRequested;
-    facts.EndStatus = AEndStatus;
-    facts.ExitCode = AExitCode;
-    return DecideRunOutcome(facts);
-}

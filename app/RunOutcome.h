@@ -26,7 +26,3 @@ struct TRunFacts
 // not end by itself with exit code 0 is an "Error" (the tool failed, and what
 // it left behind is broken); anything else is "Complete".
 TRunOutcome DecideRunOutcome(const TRunFacts &AFacts);
-
-// Decides the end of a run from the work file it wrote, whether the user
-// stopped it, and how the runner says it ended.
-TRunOutcome RunOutcome(const QString &AWorkFile, bool AAbortRequested, TEndStatus AEndStatus, quint32 AExitCode);

@@ -1,7 +1,8 @@
 // Compares TProcessRunner with QProcess and with a plain read loop on the same
 // workloads: a child writing 50 MB of 80-byte lines, 300 runs of `true`, and
 // the time from Stop to the end notification for a child that ignores its input.
-// Run by hand: ./build/bench/bench_process_runner [megabytes]
+// Run by hand: ./build/bench/bench_process_runner [megabytes [runner]]
+// ("runner" measures only the runner's throughput, for a profiler).
 #include "platform/ChildProcess.h"
 #include "platform/ExecutableFolder.h"
 #include "platform/Pipe.h"
@@ -274,6 +275,10 @@ int main(int argc, char **argv)
     std::printf("Workload 1: %ld MB of %d-byte lines to the line handler\n", megabytes, LineBytes);
     std::printf("%-16s %12s %10s %10s %8s\n", "", "lines/s", "MB/s", "lines", "seconds");
     const TThroughput runner = RunnerThroughput(lines);
+    if (argc > 2 && std::strcmp(argv[2], "runner") == 0) {
+        PrintThroughput("TProcessRunner", runner);
+        return 0;
+    }
     const TThroughput qprocess = QProcessThroughput(lines);
     const TThroughput raw = RawThroughput(lines);
     PrintThroughput("TProcessRunner", runner);

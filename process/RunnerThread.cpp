@@ -25,9 +25,7 @@ constexpr int KilledChildWaitMs = 1000;
 
 template <class F> void TRunnerThread::Post(F &&AFunction)
 {
-    QReadLocker lock(&FOwnerLock);
-    if (FOwner)
-        QMetaObject::invokeMethod(FOwner, std::forward<F>(AFunction), Qt::QueuedConnection);
+    FCalls->Post(std::forward<F>(AFunction));
 }
 
 template <class F> bool TRunnerThread::Send(F &&AFunction)
@@ -46,18 +44,13 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
     };
     const auto done = std::make_shared<TDone>();
     {
-        QReadLocker lock(&FOwnerLock);
-        if (!FOwner)
-            return false;
         const std::shared_ptr<TRelease> release(new TRelease{done});
-        QMetaObject::invokeMethod(
-            FOwner,
-            [release, function = std::forward<F>(AFunction)]() mutable {
-                function();
-                release->Done->Ran = true;
-            },
-            Qt::QueuedConnection);
+        Post([release, function = std::forward<F>(AFunction)]() mutable {
+            function();
+            release->Done->Ran = true;
+        });
     }
+    FCalls->Flush(); // after everything posted before it; dropped at once when detached
     done->Semaphore.acquire();
     return done->Ran;
 }
@@ -83,6 +76,7 @@ TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const Q
     , FOnFinished(std::move(Ot))
     , FOutputLines(AOl)
     , FOwner(AOwner)
+    , FCalls(std::make_shared<TCallQueue>(AOwner))
     , FPriority(Ap)
     , FTimer(std::move(ATimer))
 {
@@ -110,6 +104,7 @@ void TRunnerThread::Terminate()
 
 void TRunnerThread::DetachOwner()
 {
+    FCalls->Detach();
     QWriteLocker lock(&FOwnerLock);
     FOwner = nullptr;
 }
@@ -187,12 +182,15 @@ void TRunnerThread::Execute()
 void TRunnerThread::WaitLoop()
 {
     for (;;) {
+        FCalls->Flush(); // what this wake-up produced goes to the component in one hand-over
         switch (Platform::WaitForAny({FReader->Event().Fd(), FInputLines->Event().Fd(), FChild.PidFd(),
                                       FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
         case 0:
             FReader->Event().Consume();
-            while (FReader->ReadString().Length() > 0)
+            while (FReader->ReadString().Length() > 0) {
                 DoReadLine();
+                FCalls->Flush();
+            }
             break;
         case 1:
             FInputLines->Event().Consume();
@@ -251,25 +249,30 @@ void TRunnerThread::ReadRest()
 
 void TRunnerThread::DoReadLine()
 {
-    TSyncString &readString = FReader->ReadString();
-    const QString batch = readString.Value();
-    readString.Delete(1, int(batch.size()));
+    const QString batch = FReader->ReadString().Take();
     if (batch.isEmpty())
         return;
     QString line = FLast;
-    for (const QChar c : batch) {
-        if (FTerminated)
+    const QChar *chars = batch.constData();
+    const qsizetype count = batch.size();
+    for (qsizetype i = 0; i < count;) {
+        // Ordinary characters up to the next NUL or line end join the line in one piece.
+        const qsizetype stop = OrdinaryRunEnd(chars, i, count);
+        if (!DoNewChars(chars + i, stop - i))
             return;
-        DoNewChar(c);
-        const char16_t u = c.unicode();
+        line.append(chars + i, stop - i);
+        if (stop > i)
+            FAfterCR = false;
+        if (stop == count)
+            break;
+        if (!DoNewChars(chars + stop, 1))
+            return;
+        const char16_t u = chars[stop].unicode();
         const bool pairedLF = u == u'\n' && FAfterCR;
         FAfterCR = u == u'\r';
-        if (u == 0 || pairedLF)
-            continue;
-        if (u == u'\r' || u == u'\n')
+        if (u != 0 && !pairedLF)
             DoLineEnd(line);
-        else
-            line += c;
+        i = stop + 1;
     }
     FLast = line;
     if (!FLast.isEmpty()) {
@@ -277,6 +280,35 @@ void TRunnerThread::DoReadLine()
         DoNewLine(FLast, otBeginningOfLine);
         FPartial = true;
     }
+}
+
+// Where the run of characters from AStart that are neither NUL nor a line end stops.
+qsizetype TRunnerThread::OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount)
+{
+    qsizetype i = AStart;
+    while (i < ACount) {
+        const char16_t u = AChars[i].unicode();
+        if (u == 0 || u == u'\r' || u == u'\n')
+            break;
+        ++i;
+    }
+    return i;
+}
+
+// Reports each of the characters to OnNewChar; false when the worker has been
+// asked to terminate before one of them (the rest of the batch is dropped).
+bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
+{
+    if (FTerminated)
+        return false;
+    if (!FOnNewChar)
+        return true;
+    for (qsizetype i = 0; i < ACount; ++i) {
+        if (FTerminated)
+            return false;
+        DoNewChar(AChars[i]);
+    }
+    return true;
 }
 
 void TRunnerThread::DoLineEnd(QString &ALine)
@@ -293,33 +325,55 @@ void TRunnerThread::DoLineEnd(QString &ALine)
 
 void TRunnerThread::DoLinesAdd(const QString &AStr)
 {
-    Post([lines = FLines, AStr] { lines->Add(AStr); });
+    FCalls->Post({&TRunnerThread::LinesAddCall, FLines, AStr, 0});
 }
 
 void TRunnerThread::DoNewChar(QChar AChar)
 {
     if (FOnNewChar)
-        Post([this, AChar] { FOwner->CallHandler([&] { FOnNewChar(FOwner, AChar); }); });
+        FCalls->Post({&TRunnerThread::NewCharCall, this, QString(), AChar.unicode()});
 }
 
 void TRunnerThread::DoNewLine(const QString &AStr, TOutputType AOutputType)
 {
     if (FOnNewLine)
-        Post([this, AStr, AOutputType] { FOwner->CallHandler([&] { FOnNewLine(FOwner, AStr, AOutputType); }); });
+        FCalls->Post({&TRunnerThread::NewLineCall, this, AStr, AOutputType});
 }
 
 // Shows AText in OutputLines: in place of its last entry while that entry
 // shows the growing line, otherwise as a new entry.
 void TRunnerThread::PostOutputLine(const QString &AText, bool AReplaceLast)
 {
-    if (!FOutputLines)
-        return;
-    Post([list = FOutputLines, AText, AReplaceLast] {
-        if (AReplaceLast && list->Count() > 0)
-            list->SetStrings(list->Count() - 1, AText);
-        else
-            list->Add(AText);
-    });
+    if (FOutputLines)
+        FCalls->Post({&TRunnerThread::OutputLineCall, FOutputLines, AText, AReplaceLast});
+}
+
+// The frequent calls, as run on the component's thread.
+
+void TRunnerThread::LinesAddCall(void *ALines, const QString &AText, int)
+{
+    static_cast<TStringList *>(ALines)->Add(AText);
+}
+
+void TRunnerThread::NewCharCall(void *AThread, const QString &, int AChar)
+{
+    auto *self = static_cast<TRunnerThread *>(AThread);
+    self->FOwner->CallHandler([&] { self->FOnNewChar(self->FOwner, QChar(char16_t(AChar))); });
+}
+
+void TRunnerThread::NewLineCall(void *AThread, const QString &AText, int AOutputType)
+{
+    auto *self = static_cast<TRunnerThread *>(AThread);
+    self->FOwner->CallHandler([&] { self->FOnNewLine(self->FOwner, AText, TOutputType(AOutputType)); });
+}
+
+void TRunnerThread::OutputLineCall(void *AList, const QString &AText, int AReplaceLast)
+{
+    auto *list = static_cast<TStrings *>(AList);
+    if (AReplaceLast && list->Count() > 0)
+        list->SetStrings(list->Count() - 1, AText);
+    else
+        list->Add(AText);
 }
 
 // The incomplete last line becomes an entire line at the end of the run.

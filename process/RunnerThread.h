@@ -2,6 +2,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/Event.h"
+#include "process/CallQueue.h"
 #include "process/InputLines.h"
 #include "process/ProcessRunnerTypes.h"
 
@@ -66,9 +67,15 @@ private:
     void DoLineEnd(QString &ALine);
     void DoLinesAdd(const QString &AStr);
     void DoNewChar(QChar AChar);
+    bool DoNewChars(const QChar *AChars, qsizetype ACount);
+    static qsizetype OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount);
     void DoNewLine(const QString &AStr, TOutputType AOutputType);
     void PostOutputLine(const QString &AText, bool AReplaceLast);
     void FlushLastLine();
+    static void LinesAddCall(void *ALines, const QString &AText, int);
+    static void NewCharCall(void *AThread, const QString &, int AChar);
+    static void NewLineCall(void *AThread, const QString &AText, int AOutputType);
+    static void OutputLineCall(void *AList, const QString &AText, int AReplaceLast);
 
     void DoSendLine();
     void DoTerminateProcess();
@@ -77,7 +84,9 @@ private:
     QString DecodeChunk(QObject *ASender, const QByteArray &ABuf);
     QString DecodeRest();
 
-    // Hands a call to the component's thread and returns at once.
+    // Keeps a call for the component's thread; it is handed over, in order,
+    // at the next flush of FCalls (after each batch of output, before each
+    // wait, and with the next Send).
     template <class F> void Post(F &&AFunction);
     // Hands a call to the component's thread and waits until it has run or
     // has been dropped with the component; true when it ran.
@@ -100,6 +109,7 @@ private:
     TStrings *FOutputLines;
     TProcessRunner *FOwner;
     QReadWriteLock FOwnerLock; // guards FOwner against DetachOwner
+    std::shared_ptr<TCallQueue> FCalls; // everything for the component's thread, in order
     qint32 FPriority;
     TProcessInformation FProcessInformation;
     Platform::TEvent FTerminateEvent{true};

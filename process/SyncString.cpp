@@ -36,3 +36,12 @@ int TSyncString::Length()
     EndRead();
     return result;
 }
+
+QString TSyncString::Take()
+{
+    QString result;
+    BeginWrite();
+    result.swap(FValue);
+    EndWrite();
+    return result;
+}

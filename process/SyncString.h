@@ -16,6 +16,9 @@ public:
     // Removes ACount characters from the 1-based position APos.
     void Delete(int APos, int ACount);
     int Length();
+    // The whole text, removed in the same locked step: the drain of the
+    // worker, without the copy a separate read and delete would make.
+    QString Take();
 
 private:
     QString FValue;

@@ -1,9 +1,5 @@
 #include "app/RunOutcome.h"
 
-#include "SoundInputs.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,35 +65,6 @@ TEST(RunOutcomeText, StatusTexts)
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Complete), QStringLiteral("Complete"));
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Error), QStringLiteral("Error"));
     EXPECT_EQ(RunOutcomeText(TRunOutcome::Aborted), QStringLiteral("Aborted"));
-}
-
-// The facts come from the work file itself.
-TEST(RunOutcomeOfAWorkFile, ReadsTheFile)
-{
-    QTemporaryDir folder;
-    const QString sound = folder.filePath(QStringLiteral("output.wav"));
-    ASSERT_TRUE(SoundInputs::Make(sound, 0.2));
-    EXPECT_EQ(RunOutcome(sound, false, esProcess, 0), TRunOutcome::Complete);
-    EXPECT_EQ(RunOutcome(sound, true, esStop, 0), TRunOutcome::Aborted);
-    EXPECT_EQ(RunOutcome(sound, false, esProcess, 1), TRunOutcome::Error);
-
-    // Only the header of the same file: no samples.
-    const QString header = folder.filePath(QStringLiteral("header.wav"));
-    QFile source(sound);
-    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    const QByteArray bytes = source.readAll();
-    const qsizetype data = bytes.indexOf("data");
-    ASSERT_GT(data, 0);
-    QByteArray headerOnly = bytes.left(data + 8);
-    headerOnly.replace(data + 4, 4, QByteArray(4, '\0'));
-    QFile target(header);
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    target.write(headerOnly);
-    target.close();
-    EXPECT_EQ(RunOutcome(header, false, esProcess, 0), TRunOutcome::Error);
-
-    EXPECT_EQ(RunOutcome(folder.filePath(QStringLiteral("missing.wav")), false, esProcess, 0), TRunOutcome::Error);
-    EXPECT_EQ(RunOutcome(folder.path(), false, esProcess, 0), TRunOutcome::Error);
 }
 
 } // namespace

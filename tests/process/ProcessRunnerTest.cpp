@@ -4,6 +4,7 @@
 #include "process/RunnerRecorder.h"
 #include "process/RunnerThread.h"
 
+#include <QEventLoop>
 #include <QMetaProperty>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -170,6 +171,35 @@ TEST(ProcessRunner, ReportsARunInTheOrderOfItsEvents)
     EXPECT_EQ(r.PidSeenByLines.first(), pid.toLongLong());
     EXPECT_EQ(r.Runner.EndStatus(), esStop);
     EXPECT_EQ(r.Runner.Lines()->ToStringList(), (QStringList{pid, "line", "partial"}));
+}
+
+// A handler that opens a nested event loop (as a modal box does) sees the
+// later events of the run inside it, in order, the two the worker waits for
+// included.
+TEST(ProcessRunner, AHandlerInANestedEventLoopSeesTheLaterEventsInOrder)
+{
+    TRunnerRecorder r;
+    QEventLoop nested;
+    QTimer::singleShot(10000, &nested, &QEventLoop::quit); // a broken queue fails instead of hanging
+    const TNewLineEvent recordLine = r.Runner.OnNewLine();
+    r.Runner.SetOnNewLine([&](QObject *ASender, const QString &ALine, TOutputType AType) {
+        recordLine(ASender, ALine, AType);
+        if (ALine == QLatin1String("first")) {
+            nested.exec();
+            r.Events << QStringLiteral("left the nested loop");
+        } else if (ALine == QLatin1String("second")) {
+            r.Runner.Stop();
+        }
+    });
+    const TNotifyEvent recordTerminated = r.Runner.OnTerminated();
+    r.Runner.SetOnTerminated([&](QObject *ASender) {
+        recordTerminated(ASender);
+        nested.quit();
+    });
+    r.StartHelper({WriteStep("first\nsecond\n"), QStringLiteral("s:30000")});
+    ASSERT_TRUE(r.WaitForEvent(QStringLiteral("left the nested loop"), 15000));
+    EXPECT_EQ(r.Events, (QStringList{"E:first", "E:second", "terminate", "terminated", "left the nested loop"}));
+    EXPECT_EQ(r.Runner.EndStatus(), esStop);
 }
 
 TEST(ProcessRunner, ExecuteFromOnTerminatedStartsTheNextRunWithLinesCleared)

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// What the command line asks for.
+enum class TCommandLineAction {
+    Help,         // print the usage text
+    Version,      // print the product name and version
+    ListEffects,  // print the effect names in list order
+    PrintCommand, // print the tool's command line for each input, run nothing
+    Run,          // apply the effect to each input in turn
+};
+
+// A command line that cannot be carried out; what() is the message for the user.
+class ECommandLineError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments of the command-line mode, checked: the effect is one of the
+// list's items, the slider positions are in range and each input has the file
+// its result is saved to.
+class TCommandLineOptions
+{
+public:
+    // AArguments without the program name. Raises ECommandLineError for any
+    // argument that cannot be carried out, so that nothing runs.
+    static TCommandLineOptions Parse(const QStringList &AArguments);
+
+    // The help text, AProgram as the name the user typed.
+    static QString UsageText(const QString &AProgram);
+
+    TCommandLineAction Action = TCommandLineAction::Run;
+    QString EffectItem;    // exactly as the effect list spells it
+    int RatePosition = 10; // Rate slider, used by "Custom" only
+    int TempoPosition = 2; // Tempo slider, used by "Custom" only
+    QStringList Inputs;    // as given
+    QStringList Outputs;   // absolute path per input, or empty when nothing is saved
+
+private:
+    static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
+    static QString ParseEffect(const QString &AName);
+    void ResolveOutputs(const QString &AOutput, const QString &AFormat);
+};
