@@ -2,16 +2,25 @@
 
 #include "app/AppIdentity.h"
 #include "app/EffectPresets.h"
+#include "app/FileSizeOf.h"
 #include "app/OnlineHelp.h"
+#include "app/PopupUnderButton.h"
+#include "app/ResultSaver.h"
+#include "app/RunFacts.h"
+#include "app/StatusProgressDelegate.h"
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
+#include "process/ProcessRunner.h"
 #include "ui_AppForm.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -22,17 +31,32 @@ constexpr int ClientWidth = 520;
 constexpr int ClientHeight = 370;
 constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
+constexpr int StatusColumn = 1;
+
+const QString PlayCaption = QStringLiteral("Play");
+const QString StopCaption = QStringLiteral("Stop");
 
 } // namespace
 
+bool AbortRequested = false;
+
 TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     : QMainWindow(AParent), FUi(std::make_unique<Ui::TAppForm>()), TimerChecker(new QTimer(this)),
-      FUpdateResults(std::make_shared<TUpdateCheckResults>())
+      FUpdateResults(std::make_shared<TUpdateCheckResults>()), ProcessRunner1(new TProcessRunner(this)),
+      MediaPlayer1(new TMediaPlayer(this))
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
     FillEffectList();
     SizeListColumns();
+    FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
+    MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
+    CreateProcessRunner();
+    CreatePopupMenu();
+    OpenDialog1.Filter = QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav");
+    OpenDialog1.DefaultExt = QStringLiteral("mp3");
+    OpenDialog1.Options = TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing;
+    SaveDialog1.Options = TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing;
     SetClientSize(ClientWidth, ClientHeight);
     TimerChecker->setObjectName(QStringLiteral("TimerChecker"));
     TimerChecker->setInterval(1000);
@@ -100,6 +124,50 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
     connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
+    connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
+    connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
+    connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
+    connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
+    connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+}
+
+void TAppForm::CreateProcessRunner()
+{
+    // No time limits: a long effect on a long file may take minutes. The
+    // working folder stays unset; the tool is found beside the executable or on
+    // the PATH.
+    ProcessRunner1->setObjectName(QStringLiteral("ProcessRunner1"));
+    ProcessRunner1->SetInputToOutput(false);
+    ProcessRunner1->SetMaxTimeAfterBeginning(0);
+    ProcessRunner1->SetMaxTimeAfterLastOutput(0);
+    ProcessRunner1->SetOnNewLine([this](QObject *ASender, const QString &ANewLine, TOutputType AOutputType) {
+        ProcessRunner1NewLine(ASender, ANewLine, AOutputType);
+    });
+    ProcessRunner1->SetOnTerminated([this](QObject *ASender) { ProcessRunner1Terminated(ASender); });
+    ProcessRunner1->SetOnExecuteError(
+        [this](QObject *, const std::exception &AE, bool &AHandled) { ShowRunnerError(AE, AHandled); });
+}
+
+void TAppForm::CreatePopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    SaveasMP31 = PopupMenu1->addAction(FUi->SaveasMP32->icon(), QStringLiteral("Save as MP3..."));
+    SaveasMP31->setObjectName(QStringLiteral("SaveasMP31"));
+    SaveasWAV1 = PopupMenu1->addAction(FUi->SaveasWAV2->icon(), QStringLiteral("Save as WAV..."));
+    SaveasWAV1->setObjectName(QStringLiteral("SaveasWAV1"));
+    connect(SaveasMP31, &QAction::triggered, this, &TAppForm::SaveasMP31Click);
+    connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
+}
+
+void TAppForm::ShowRunnerError(const std::exception &AE, bool &AHandled)
+{
+    // The runner's own error box (a tool that cannot be started, ...), shown
+    // through the window's dialogs like every other message.
+    TUserDialogs::ShowMessage(ExceptionClassName(AE) + QLatin1Char('\n') + ExceptionMessage(AE),
+                              QFileInfo(Platform::ExecutablePath()).fileName(), TUserDialogs::IconError);
+    AHandled = true;
 }
 
 void TAppForm::FillEffectList()
@@ -163,4 +231,181 @@ void TAppForm::TimerCheckerTimer()
     }
     if (FUpdateResults->UpdateAvailable)
         TUpdateCheckSeam::ShowPopup(this);
+}
+
+void TAppForm::AddSoundFile1Click()
+{
+    if (!TUserDialogs::OpenFileName(this, OpenDialog1))
+        return;
+    // Not selected, not checked for duplicates or existence.
+    new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+}
+
+void TAppForm::ButtonPlayClick()
+{
+    if (FUi->ButtonPlay->text() == StopCaption) {
+        StopRunOrPlayback();
+        return;
+    }
+    QTreeWidget *list = FUi->ListView1;
+    if (list->selectedItems().isEmpty() && list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0));
+    if (list->selectedItems().isEmpty()) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return;
+    }
+    StartRun(list->selectedItems().constFirst());
+}
+
+void TAppForm::StartRun(QTreeWidgetItem *AItem)
+{
+    AbortRequested = false;
+    FUi->ButtonPlay->setText(StopCaption);
+    AItem->setText(StatusColumn, QStringLiteral("Processing..."));
+    const QString inputPath = AItem->text(0);
+    MediaPlayer1->Close(); // lets go of the previous result before it is deleted
+    try {
+        const QString effect = FUi->ComboBox1->currentText();
+        const int rate = FUi->TrackBar1->value();
+        const int tempo = FUi->TrackBar2->value();
+        const QString commandLine = BuildEffectCommand(inputPath, effect, rate, tempo);
+        QFile::remove(WorkFile());
+        ProcessRunner1->SetCommandLine(commandLine);
+        ProcessRunner1->Execute();
+        // From here on the run is this item's, whatever gets selected meanwhile.
+        FProcessedItem = AItem;
+        FProgress.Reset();
+        FProgress.SetLengthFactor(EffectLengthFactor(effect, rate, tempo));
+        ShowProgress(TStatusProgressDelegate::Indeterminate);
+    } catch (const std::exception &) {
+        // The caption stays "Stop": one press brings "Play" back.
+        TUserDialogs::ShowMessage(QStringLiteral("Operation Failed!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+    }
+}
+
+void TAppForm::StopRunOrPlayback()
+{
+    AbortRequested = true;
+    ProcessRunner1->Stop();
+    // A stopped play reports its end, which brings "Play" back.
+    if (MediaPlayer1->IsPlaying())
+        MediaPlayer1->Stop();
+    else
+        FUi->ButtonPlay->setText(PlayCaption);
+}
+
+void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType)
+{
+    FUi->Memo1->appendPlainText(ANewLine);
+    if (FProgress.Feed(ANewLine))
+        ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
+                                          : QVariant(TStatusProgressDelegate::Indeterminate));
+}
+
+void TAppForm::ShowProgress(const QVariant &AValue)
+{
+    if (FProcessedItem)
+        FProcessedItem->setData(StatusColumn, TStatusProgressDelegate::ProgressRole, AValue);
+}
+
+void TAppForm::ProcessRunner1Terminated(QObject *)
+{
+    ShowProgress(QVariant());
+    const QList<QTreeWidgetItem *> selected = FUi->ListView1->selectedItems();
+    QTreeWidgetItem *item = selected.isEmpty() ? FProcessedItem : selected.constFirst();
+    const TRunOutcome outcome = DecideRunOutcome(RunFactsOf(WorkFile(), *ProcessRunner1, AbortRequested));
+    if (item)
+        item->setText(StatusColumn, RunOutcomeText(outcome));
+    if (outcome != TRunOutcome::Complete)
+        return;
+    FUi->ButtonSave->setEnabled(true);
+    PlayResult();
+}
+
+void TAppForm::PlayResult()
+{
+    try {
+        MediaPlayer1->SetFileName(WorkFile());
+        MediaPlayer1->Open();
+        MediaPlayer1->Play();
+    } catch (const std::exception &) {
+        // Nothing plays, so nothing would ever bring "Play" back.
+        MediaPlayer1->Close();
+        TUserDialogs::ShowMessage(QStringLiteral("The result cannot be played!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+        FUi->ButtonPlay->setText(PlayCaption);
+    }
+}
+
+void TAppForm::MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue)
+{
+    FUi->ButtonPlay->setText(PlayCaption);
+    if (AValue == TMediaPlayer::TNotifyValue::Failure)
+        TUserDialogs::ShowMessage(QStringLiteral("The result cannot be played!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+}
+
+void TAppForm::ButtonSaveClick()
+{
+    PopupUnderButton(FUi->ButtonSave, PopupMenu1);
+}
+
+void TAppForm::SaveasMP32Click()
+{
+    if (FUi->ButtonSave->isEnabled())
+        SaveasMP31->trigger();
+}
+
+void TAppForm::SaveasWAV2Click()
+{
+    if (FUi->ButtonSave->isEnabled())
+        SaveasWAV1->trigger();
+}
+
+bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
+{
+    if (!FileExists(WorkFile())) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return false;
+    }
+    SaveDialog1.DefaultExt = ADefaultExt;
+    SaveDialog1.Filter = AFilter;
+    return TUserDialogs::SaveFileName(this, SaveDialog1);
+}
+
+void TAppForm::ShowSaved(const QString &APath)
+{
+    TUserDialogs::ShowMessage(QStringLiteral("Completed!\r\rLocation: ") + APath, QStringLiteral("Complete"),
+                              TUserDialogs::IconInformation);
+}
+
+void TAppForm::SaveasWAV1Click()
+{
+    if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
+        return;
+    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName)) {
+        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!"), QStringLiteral("Error"), TUserDialogs::IconError);
+        return;
+    }
+    ShowSaved(SaveDialog1.FileName);
+}
+
+void TAppForm::SaveasMP31Click()
+{
+    if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
+        return;
+    bool saved = false;
+    try {
+        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
+    } catch (const std::exception &) {
+    }
+    if (!saved) {
+        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+        return;
+    }
+    ShowSaved(SaveDialog1.FileName);
 }

@@ -1,11 +1,23 @@
 #pragma once
 
+#include "app/FfmpegProgress.h"
+#include "app/MediaPlayer.h"
 #include "app/UpdateCheckSeam.h"
+#include "app/UserDialogs.h"
+#include "process/ProcessRunnerTypes.h"
 
 #include <QMainWindow>
 #include <memory>
 
+class QAction;
+class QMenu;
 class QTimer;
+class QTreeWidgetItem;
+class TProcessRunner;
+
+// Set by every press of the button while it reads "Stop", cleared when a run
+// starts: tells the end of a run that the user stopped it.
+extern bool AbortRequested;
 
 namespace Ui {
 class TAppForm;
@@ -34,6 +46,20 @@ public slots:
     void Exit1Click();
     void TimerCheckerTimer();
 
+    // The processing job.
+    void AddSoundFile1Click();
+    void ButtonPlayClick();
+    void ProcessRunner1NewLine(QObject *ASender, const QString &ANewLine, TOutputType AOutputType);
+    void ProcessRunner1Terminated(QObject *ASender);
+    void MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue);
+
+    // Saving the result.
+    void ButtonSaveClick();
+    void SaveasMP31Click();
+    void SaveasMP32Click();
+    void SaveasWAV1Click();
+    void SaveasWAV2Click();
+
 protected:
     void showEvent(QShowEvent *AEvent) override;
 
@@ -44,10 +70,29 @@ private:
     void FillEffectList();
     void SizeListColumns();
     void ConnectHandlers();
+    void CreateProcessRunner();
+    void CreatePopupMenu();
+    void StartRun(QTreeWidgetItem *AItem);
+    void StopRunOrPlayback();
+    void PlayResult();
+    void ShowProgress(const QVariant &AValue);
+    void ShowRunnerError(const std::exception &AE, bool &AHandled);
+    bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
+    void ShowSaved(const QString &APath);
 
     std::unique_ptr<Ui::TAppForm> FUi;
     QTimer *TimerChecker;
     int FUpdateCheckMarker = 0; // 1 once the update check has been started
     bool FPlaced = false;       // centred on the screen at the first show
     std::shared_ptr<TUpdateCheckResults> FUpdateResults;
+
+    TProcessRunner *ProcessRunner1;
+    TMediaPlayer *MediaPlayer1;
+    QMenu *PopupMenu1;
+    QAction *SaveasMP31;
+    QAction *SaveasWAV1;
+    TUserDialogs::TFileRequest OpenDialog1;
+    TUserDialogs::TFileRequest SaveDialog1; // keeps the name chosen last
+    QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
+    TFfmpegProgress FProgress;
 };

@@ -97,3 +97,10 @@ QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, 
            + QLatin1String(preset.Option) + QLatin1Char(' ') + (preset.Quoted ? QuoteArgument(graph) : graph)
            + QStringLiteral(" ") + QuoteArgument(WorkFile());
 }
+
+double EffectLengthFactor(const QString &AItemText, int ARatePosition, int ATempoPosition)
+{
+    if (PresetFor(AItemText).Graph[0])
+        return 1;
+    return 1 / (ARatePosition * RateFactor * ATempoPosition * TempoFactor);
+}

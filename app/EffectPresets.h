@@ -32,3 +32,8 @@ QString FormatEffectNumber(double AValue);
 // Platform::QuoteArgument, so any file name survives the split.
 QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition,
                            int ATempoPosition);
+
+// Seconds of result per second of input. Only "Custom" changes the length
+// (asetrate makes it rate times faster, atempo tempo times): 1 / (rate x tempo).
+// "Child" speeds up by 1.5 and slows down by 0.667, which leaves it as it is.
+double EffectLengthFactor(const QString &AItemText, int ARatePosition, int ATempoPosition);

@@ -9,7 +9,7 @@ TRunFacts RunFactsOf(const QString &AWorkFile, const TProcessRunner &ARunner, bo
     TRunFacts facts;
     facts.WorkFileExists = FileExists(AWorkFile);
     facts.WorkFileSize = FileSizeOf(AWorkFile);
-    facts.WorkFileHasSamples = facts.WorkFileExists && SoundFileHasSamples(AWorkFile);
+    facts.WorkFileHasSamples = SoundFileHasSamples(AWorkFile);
     facts.AbortRequested = AAbortRequested;
     facts.EndStatus = ARunner.EndStatus();
     facts.ExitCode = ARunner.ExitCode();

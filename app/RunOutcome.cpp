@@ -23,3 +23,4 @@ TRunOutcome DecideRunOutcome(const TRunFacts &AFacts)
         return TRunOutcome::Error;
     return TRunOutcome::Complete;
 }
+

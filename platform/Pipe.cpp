@@ -116,4 +116,14 @@ int WriteAll(int AFd, const QByteArray &AData, int AAbortFd)
     return 0;
 }
 
+void DiscardInput(int AFd)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(AFd, buffer, sizeof buffer);
+        if (n <= 0 && !(n < 0 && errno == EINTR))
+            return;
+    }
+}
+
 } // namespace Platform

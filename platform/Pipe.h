@@ -26,6 +26,9 @@ private:
     int FWrite = -1;
 };
 
+// Reads a blocking descriptor to its end (or to a read error), keeping nothing.
+void DiscardInput(int AFd);
+
 // Makes reads or writes on a descriptor return at once instead of blocking.
 void SetNonBlocking(int AFd);
 

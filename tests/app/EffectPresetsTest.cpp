@@ -1,6 +1,7 @@
 #include "app/EffectPresets.h"
 
 #include "app/AppIdentity.h"
+#include "platform/CommandLine.h"
 
 #include <QLocale>
 #include <clocale>
@@ -139,6 +140,28 @@ TEST_F(EffectCommand, WithoutDataFolderTheWorkFileIsRelative)
     AppDataFolder.clear();
     EXPECT_EQ(BuildEffectCommand(QStringLiteral("C:/Sounds/a b.mp3"), QStringLiteral("Reverse"), 10, 2),
               QStringLiteral("ffmpeg -i \"C:/Sounds/a b.mp3\" -filter_complex \"areverse\" \"output.wav\""));
+}
+
+// Quotes in a name are escaped, so the split gives every path back as it was.
+TEST_F(EffectCommand, AnyFileNameSurvivesTheSplit)
+{
+    const QString input = QStringLiteral("/m/say \"hi\" it's $HOME Ærø\\");
+    const QStringList arguments = Platform::SplitCommandLine(BuildEffectCommand(input, QStringLiteral("Robot"), 10, 2));
+    ASSERT_EQ(arguments.size(), 6);
+    EXPECT_EQ(arguments[2], input);
+    EXPECT_EQ(arguments[5], WorkFile());
+}
+
+TEST_F(EffectCommand, OnlyCustomChangesTheLength)
+{
+    for (const TEffectPreset &preset : EffectPresets()) {
+        if (QLatin1String(preset.Item) != QLatin1String(CustomEffectItem))
+            EXPECT_EQ(EffectLengthFactor(QLatin1String(preset.Item), 100, 200), 1.0) << preset.Item;
+    }
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 2), 1.0);  // rate 1, tempo 1
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 20, 2), 0.5);  // twice as fast
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 1), 2.0);  // tempo 0.5
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("no such effect"), 1, 1), 20.0);
 }
 
 } // namespace

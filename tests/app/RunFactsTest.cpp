@@ -78,6 +78,17 @@ TEST(RunFacts, ComeFromTheWorkFileAndTheRunner)
     EXPECT_EQ(missing.WorkFileSize, -1);
     EXPECT_FALSE(missing.WorkFileHasSamples);
     EXPECT_FALSE(missing.AbortRequested);
+
+    // The same file cut after the header: there, not empty, but no sound.
+    const QByteArray whole = ReadAll(sound);
+    const qsizetype data = whole.indexOf("data");
+    ASSERT_GT(data, 12);
+    const QString header = dir.filePath(QStringLiteral("header.wav"));
+    WriteAll(header, whole.left(data + 8));
+    const TRunFacts silent = RunFactsOf(header, runner, false);
+    EXPECT_TRUE(silent.WorkFileExists);
+    EXPECT_EQ(silent.WorkFileSize, data + 8);
+    EXPECT_FALSE(silent.WorkFileHasSamples);
 }
 
 } // namespace

@@ -25,11 +25,11 @@ constexpr TRunFacts With(TRunFacts AFacts, auto TRunFacts::*AField, auto AValue)
     return AFacts;
 }
 
-class RunOutcome : public testing::TestWithParam<TOutcomeCase>
+class DecideRunOutcomeCases : public testing::TestWithParam<TOutcomeCase>
 {
 };
 
-TEST_P(RunOutcome, IsDecidedInOrder)
+TEST_P(DecideRunOutcomeCases, IsDecidedInOrder)
 {
     EXPECT_EQ(RunOutcomeText(DecideRunOutcome(GetParam().Facts)), RunOutcomeText(GetParam().Expected));
 }
@@ -37,7 +37,7 @@ TEST_P(RunOutcome, IsDecidedInOrder)
 constexpr TRunFacts Stopped = With(With(Good, &TRunFacts::AbortRequested, true), &TRunFacts::EndStatus, esStop);
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RunOutcome,
+    Cases, DecideRunOutcomeCases,
     testing::Values(
         TOutcomeCase{"Complete", Good, TRunOutcome::Complete},
         TOutcomeCase{"NoWorkFile", With(With(Good, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
