@@ -85,11 +85,16 @@ void TMediaPlayer::Play()
     if (!FOpen)
         throw EMediaPlayerError("No sound file is open");
     Interrupt(TNotifyValue::Superseded);
+    // Each play gets a fresh pipeline: one rewound after an end or a stop now
+    // and then stalls midway through its next play.
+    if (FPlayerUsed)
+        ReloadPlayer();
+    FPlayerUsed = true;
     FPlaying = true;
     FLastPosition = -1;
     FStallTimer->start();
-    // The player rewinds by itself after an end or a stop. An empty sound may
-    // end within this call.
+    // Playing may begin while a reloaded file is still loading. An empty sound
+    // may end within this call.
     FPlayer->play();
 }
 
@@ -114,10 +119,19 @@ void TMediaPlayer::CreatePlayer()
     // A fresh player per file: errors and late messages of an earlier file
     // can never be taken for this one's.
     FPlayer = new QMediaPlayer(this);
+    FPlayerUsed = false;
     FPlayer->setAudioOutput(new QAudioOutput(FPlayer));
     connect(FPlayer, &QMediaPlayer::playbackStateChanged, this, &TMediaPlayer::PlayerStateChanged);
     connect(FPlayer, &QMediaPlayer::mediaStatusChanged, this, &TMediaPlayer::PlayerStatusChanged);
     connect(FPlayer, &QMediaPlayer::errorOccurred, this, &TMediaPlayer::PlayerErrorOccurred);
+}
+
+void TMediaPlayer::ReloadPlayer()
+{
+    const QUrl source = FPlayer->source();
+    DeletePlayer();
+    CreatePlayer();
+    FPlayer->setSource(source);
 }
 
 void TMediaPlayer::WaitUntilLoaded()
@@ -158,6 +172,11 @@ QString TMediaPlayer::LoadFailureText() const
 void TMediaPlayer::Release() noexcept
 {
     FOpen = false;
+    DeletePlayer();
+}
+
+void TMediaPlayer::DeletePlayer() noexcept
+{
     if (!FPlayer)
         return;
     // Deleted at once, not later: the file must be free when Close returns.

@@ -37,7 +37,8 @@ public:
 
     // Opens FileName, closing whatever was open; returns once the file is
     // known to be playable. Raises EMediaPlayerError when it is missing, not
-    // sound or damaged; nothing is open then.
+    // sound or damaged; nothing is open then. Serves the event loop (not user
+    // input) while it waits, so posted notifications may arrive meanwhile.
     void Open();
     bool IsOpen() const;
 
@@ -60,6 +61,8 @@ signals:
 
 private:
     void CreatePlayer();
+    void ReloadPlayer();
+    void DeletePlayer() noexcept;
     void WaitUntilLoaded();
     bool IsLoadSettled() const;
     QString LoadFailureText() const;
@@ -72,6 +75,7 @@ private:
     void CheckForStall();
 
     QMediaPlayer *FPlayer = nullptr; // exists while a file is open or opening
+    bool FPlayerUsed = false;        // FPlayer has been played
     QTimer *FStallTimer;
     qint64 FLastPosition = -1;
     QElapsedTimer FSincePositionMoved;
