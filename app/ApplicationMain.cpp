@@ -1,7 +1,7 @@
 #include "app/ApplicationMain.h"
 
-#include "app/AppForm.h"
-#include "app/CommandLineMode.h"
+#include "gui/AppForm.h"
+#include "cli/CommandLineMode.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>

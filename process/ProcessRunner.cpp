@@ -5,7 +5,7 @@
 #include "process/RunnerThread.h"
 
 #include <QFileInfo>
-#include <QMessageBox>
+#include <cstdio>
 
 TProcessRunner::TProcessRunner(QObject *AOwner)
     : QObject(AOwner)
@@ -135,10 +135,27 @@ void TProcessRunner::ReportExecuteError(const std::exception &AE)
     });
 }
 
+namespace {
+
+TProcessRunner::TErrorDisplay &ErrorDisplay()
+{
+    static TProcessRunner::TErrorDisplay display;
+    return display;
+}
+
+} // namespace
+
+void TProcessRunner::SetErrorDisplay(TErrorDisplay ADisplay)
+{
+    ErrorDisplay() = std::move(ADisplay);
+}
+
 void TProcessRunner::ShowExecuteError(const std::exception &E)
 {
-    QMessageBox box(QMessageBox::Critical, QFileInfo(Platform::ExecutablePath()).fileName(),
-                    ExceptionClassName(E) + QLatin1Char('\n') + ExceptionMessage(E), QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    const QString caption = QFileInfo(Platform::ExecutablePath()).fileName();
+    const QString text = ExceptionClassName(E) + QLatin1Char('\n') + ExceptionMessage(E);
+    if (ErrorDisplay())
+        ErrorDisplay()(caption, text);
+    else
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
 }

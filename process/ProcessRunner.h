@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class TProcessTimer;
@@ -57,8 +58,13 @@ public:
 
     // The worker's end notification, on this component's thread while the worker waits.
     void WorkerFinished(TRunnerThread *Sender);
-    // The task-modal error box: class name, line break, message.
+    // Shows an error that no handler took: the executable's name as caption, and the
+    // exception's class name, a line break and its message as text.
     static void ShowExecuteError(const std::exception &E);
+    // How ShowExecuteError shows it. The window installs its error box at start-up;
+    // with none installed (the command-line mode) the text goes to standard error.
+    using TErrorDisplay = std::function<void(const QString &ACaption, const QString &AText)>;
+    static void SetErrorDisplay(TErrorDisplay ADisplay);
 
     QString CommandLine() const { return FCommandLine; }
     void SetCommandLine(const QString &AValue) { FCommandLine = AValue; }

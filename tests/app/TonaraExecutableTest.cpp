@@ -11,7 +11,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "platform/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

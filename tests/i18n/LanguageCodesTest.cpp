@@ -1,5 +1,5 @@
 #include "i18n/LanguageCodes.h"
-#include "TestFolder.h"
+#include "support/TestFolder.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "i18n/ETextFileError.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
-#include "CaseName.h"
-#include "TestFolder.h"
+#include "support/CaseName.h"
+#include "support/TestFolder.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

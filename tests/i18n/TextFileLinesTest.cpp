@@ -1,6 +1,6 @@
 #include "i18n/ETextFileError.h"
 #include "i18n/TextFileLines.h"
-#include "TestFolder.h"
+#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
-#include "platform/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 TEST(Folder, CreatesOneLevelAndFollowsLinks)
 {

@@ -1,12 +1,12 @@
 #include "platform/UserDataFolder.h"
 
-#include "ScopedEnv.h"
+#include "support/ScopedEnv.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "platform/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

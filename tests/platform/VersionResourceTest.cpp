@@ -1,6 +1,6 @@
 #include "platform/VersionResource.h"
 
-#include "ElfFixture.h"
+#include "support/ElfFixture.h"
 #include "platform/OSError.h"
 
 #include <QFile>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
-#include "platform/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "process/RunnerThread.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMetaProperty>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -110,7 +111,7 @@ TEST(ProcessRunner, AThreadThatCannotTickCannotStartARun)
 TEST(ProcessRunner, AProgramThatDoesNotExistIsReportedToOnExecuteError)
 {
     TRunnerRecorder r;
-    TMessageBoxCloser boxes;
+    TErrorDisplayRecorder boxes;
     r.Start(QStringLiteral("no-such-program-tonara --flag"));
     ASSERT_TRUE(r.WaitForEnd());
     EXPECT_EQ(r.Events, (QStringList{"error:ECreateProcessError:Error creating Process: no-such-program-tonara "
@@ -121,7 +122,7 @@ TEST(ProcessRunner, AProgramThatDoesNotExistIsReportedToOnExecuteError)
     EXPECT_TRUE(boxes.Texts.isEmpty()) << "handled: no box";
 }
 
-TEST(ProcessRunner, AnUnhandledFailureShowsOneTaskModalErrorBoxBeforeOnTerminated)
+TEST(ProcessRunner, AnUnhandledFailureIsShownOnceBeforeOnTerminated)
 {
     const struct
     {
@@ -139,7 +140,7 @@ TEST(ProcessRunner, AnUnhandledFailureShowsOneTaskModalErrorBoxBeforeOnTerminate
         TRunnerRecorder r;
         r.Runner.SetOnExecuteError(c.Handler);
         int boxesAtTermination = -1;
-        TMessageBoxCloser boxes;
+        TErrorDisplayRecorder boxes;
         r.Runner.SetOnTerminated([&](QObject *) {
             boxesAtTermination = int(boxes.Texts.size());
             ++r.TerminatedCount;
@@ -149,8 +150,7 @@ TEST(ProcessRunner, AnUnhandledFailureShowsOneTaskModalErrorBoxBeforeOnTerminate
         ASSERT_EQ(boxes.Texts.size(), 1);
         EXPECT_EQ(boxesAtTermination, 1);
         EXPECT_EQ(boxes.Texts[0].section(QLatin1Char('\n'), 0, 0), c.FirstLine);
-        EXPECT_EQ(boxes.Modalities[0], Qt::ApplicationModal);
-        EXPECT_EQ(boxes.Icons[0], QMessageBox::Critical);
+        EXPECT_EQ(boxes.Captions[0], QFileInfo(QCoreApplication::applicationFilePath()).fileName());
         EXPECT_EQ(r.Runner.EndStatus(), esError);
     }
 }

@@ -2,6 +2,8 @@
 
 // Helpers shared by the tests that start real child processes.
 
+#include "support/WaitFor.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -57,19 +59,7 @@ inline bool HasZombieChild()
     return info.si_pid != 0;
 }
 
-// Runs the event loop until ACondition holds or AMs have passed.
-inline bool WaitUntil(const std::function<bool()> &ACondition, int AMs = 5000)
-{
-    QDeadlineTimer deadline(AMs);
-    QTimer nudge; // wakes the wait now and then for conditions that no event announces
-    nudge.start(2);
-    while (!ACondition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using ::WaitUntil;
 
 // Waits for ACondition without running the event loop, so that nothing
 // posted to this thread runs meanwhile.

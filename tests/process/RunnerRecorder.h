@@ -9,8 +9,6 @@
 #include "process/ProcessTestSupport.h"
 #include "process/ProcessTimer.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -111,29 +109,23 @@ public:
     }
 };
 
-// Closes every message box that comes up while it lives, noting its text.
-class TMessageBoxCloser
+// Takes the runner's error display while it lives, noting each caption and text.
+class TErrorDisplayRecorder
 {
 public:
+    QStringList Captions;
     QStringList Texts;
-    QList<Qt::WindowModality> Modalities;
-    QList<QMessageBox::Icon> Icons;
 
-    TMessageBoxCloser()
+    TErrorDisplayRecorder()
     {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                Texts << box->text();
-                Modalities << box->windowModality();
-                Icons << box->icon();
-                box->accept();
-            }
+        TProcessRunner::SetErrorDisplay([this](const QString &ACaption, const QString &AText) {
+            Captions << ACaption;
+            Texts << AText;
         });
-        FTimer.start(5);
     }
-
-private:
-    QTimer FTimer;
+    ~TErrorDisplayRecorder() { TProcessRunner::SetErrorDisplay({}); }
+    TErrorDisplayRecorder(const TErrorDisplayRecorder &) = delete;
+    TErrorDisplayRecorder &operator=(const TErrorDisplayRecorder &) = delete;
 };
 
 } // namespace ProcessTest

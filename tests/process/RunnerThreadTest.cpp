@@ -2,6 +2,7 @@
 // assembly, input, time limits and how runs end.
 #include "process/RunnerRecorder.h"
 #include "process/RunnerThread.h"
+#include "support/CaseName.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,11 +17,6 @@ namespace {
 template <class T> void PrintTo(const T &ACase, std::ostream *AOut) requires requires { ACase.Name; }
 {
     *AOut << ACase.Name;
-}
-
-template <class T> std::string CaseName(const testing::TestParamInfo<T> &AInfo)
-{
-    return AInfo.param.Name;
 }
 
 // ---------------------------------------------------------------- line assembly

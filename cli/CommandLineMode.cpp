@@ -1,0 +1,87 @@
+#include "cli/CommandLineMode.h"
+
+#include "identity/AppIdentity.h"
+#include "cli/BatchRunner.h"
+#include "cli/CommandLineOptions.h"
+#include "cli/ConsoleText.h"
+#include "effects/EffectPresets.h"
+#include "platform/ExecutableFolder.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+int ListEffects()
+{
+    for (const TEffectPreset &preset : EffectPresets())
+        PrintLine(stdout, QString::fromUtf8(preset.Item));
+    return 0;
+}
+
+int PrintVersion()
+{
+    ReadAppIdentity(Platform::ExecutablePath());
+    PrintLine(stdout, AppProductName + QLatin1Char(' ') + AppVersion);
+    return 0;
+}
+
+int PrintCommands(const TCommandLineOptions &AOptions)
+{
+    for (const QString &input : AOptions.Inputs)
+        PrintLine(stdout, BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
+    return 0;
+}
+
+// The work file lives in the same data folder as the window's.
+void SetUpIdentity()
+{
+    ReadAppIdentity(Platform::ExecutablePath());
+    CreateAppDataFolder();
+}
+
+int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
+{
+    switch (AOptions.Action) {
+    case TCommandLineAction::Help:
+        std::fputs(TCommandLineOptions::UsageText(AProgram).toUtf8().constData(), stdout);
+        return 0;
+    case TCommandLineAction::Version:
+        return PrintVersion();
+    case TCommandLineAction::ListEffects:
+        return ListEffects();
+    case TCommandLineAction::PrintCommand:
+        SetUpIdentity();
+        return PrintCommands(AOptions);
+    case TCommandLineAction::Run:
+        SetUpIdentity();
+        return TBatchRunner(AOptions).Run();
+    }
+    return ExitFailure;
+}
+
+} // namespace
+
+int RunCommandLine(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tonara"));
+    const QString program = QFileInfo(QCoreApplication::arguments().value(0)).fileName();
+    TCommandLineOptions options;
+    try {
+        options = TCommandLineOptions::Parse(QCoreApplication::arguments().mid(1));
+    } catch (const ECommandLineError &error) {
+        PrintLine(stderr, program + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        PrintLine(stderr, QStringLiteral("Try '%1 --help' for more information.").arg(program));
+        return ExitUsage;
+    }
+    try {
+        return Carry(options, program);
+    } catch (const std::exception &error) {
+        PrintLine(stderr, program + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        return ExitFailure;
+    }
+}

@@ -1,0 +1,405 @@
+#include "gui/AppForm.h"
+
+#include "identity/AppIdentity.h"
+#include "effects/EffectPresets.h"
+#include "effects/FileSizeOf.h"
+#include "online/OnlineHelp.h"
+#include "gui/PopupUnderButton.h"
+#include "effects/ResultSaver.h"
+#include "effects/RunFacts.h"
+#include "gui/StatusProgressDelegate.h"
+#include "identity/SettingsStore.h"
+#include "gui/UserDialogs.h"
+#include "i18n/Language.h"
+#include "platform/ExecutableFolder.h"
+#include "process/ProcessRunner.h"
+#include "ui_AppForm.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+constexpr int ClientWidth = 520;
+constexpr int ClientHeight = 370;
+constexpr int RatePositionAtStart = 10;
+constexpr int TempoPositionAtStart = 2;
+constexpr int StatusColumn = 1;
+
+const QString PlayCaption = QStringLiteral("Play");
+const QString StopCaption = QStringLiteral("Stop");
+
+} // namespace
+
+bool AbortRequested = false;
+
+TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
+    : QMainWindow(AParent), FUi(std::make_unique<Ui::TAppForm>()), TimerChecker(new QTimer(this)),
+      FUpdateResults(std::make_shared<TUpdateCheckResults>()), ProcessRunner1(new TProcessRunner(this)),
+      MediaPlayer1(new TMediaPlayer(this))
+{
+    Q_INIT_RESOURCE(tonara_icons);
+    FUi->setupUi(this);
+    FillEffectList();
+    SizeListColumns();
+    FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
+    MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
+    CreateProcessRunner();
+    CreatePopupMenu();
+    OpenDialog1.Filter = QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav");
+    OpenDialog1.DefaultExt = QStringLiteral("mp3");
+    OpenDialog1.Options = TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing;
+    SaveDialog1.Options = TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing;
+    SetClientSize(ClientWidth, ClientHeight);
+    TimerChecker->setObjectName(QStringLiteral("TimerChecker"));
+    TimerChecker->setInterval(1000);
+    ConnectHandlers();
+
+    // An error escaping the creation is shown like any other escaping error;
+    // the window still opens, the remaining creation steps are skipped.
+    try {
+        FormCreate(AExeFileName.isEmpty() ? Platform::ExecutablePath() : AExeFileName);
+    } catch (const std::exception &error) {
+        ShowStandardErrorBox(error);
+    }
+    TimerChecker->start(); // first tick about a second after the window is created
+}
+
+TAppForm::~TAppForm() = default;
+
+void TAppForm::FormCreate(const QString &AExeFileName)
+{
+    ReadAppIdentity(AExeFileName);
+    setWindowTitle(AppTitle);
+    CreateAppDataFolder();
+
+    LoadActiveLanguage(QString()); // automatic choice from the user's UI language
+}
+
+void TAppForm::ShowStandardErrorBox(const std::exception &AError)
+{
+    TUserDialogs::ShowMessage(QString::fromUtf8(AError.what()), QCoreApplication::applicationName(),
+                              TUserDialogs::IconError);
+}
+
+void TAppForm::SetClientSize(int AWidth, int AHeight)
+{
+    // The client area is what lies below the menu bar.
+    resize(AWidth, AHeight + FUi->MainMenu1->sizeHint().height());
+}
+
+void TAppForm::showEvent(QShowEvent *AEvent)
+{
+    // Centred once the menu bar has its final height, as the window first appears.
+    if (!FPlaced) {
+        FPlaced = true;
+        SetClientSize(ClientWidth, ClientHeight);
+        QRect area = frameGeometry();
+        area.moveCenter(screen()->availableGeometry().center());
+        move(area.topLeft());
+    }
+    QMainWindow::showEvent(AEvent);
+}
+
+void TAppForm::SizeListColumns()
+{
+    // Both columns size themselves: the status fits its text, the file takes the rest.
+    QHeaderView *header = FUi->ListView1->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+}
+
+void TAppForm::ConnectHandlers()
+{
+    connect(TimerChecker, &QTimer::timeout, this, &TAppForm::TimerCheckerTimer);
+    connect(FUi->ComboBox1, &QComboBox::currentIndexChanged, this, &TAppForm::ComboBox1Change);
+    connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
+    connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
+    connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
+    connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
+    connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
+    connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
+    connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
+    connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+}
+
+void TAppForm::CreateProcessRunner()
+{
+    // No time limits: a long effect on a long file may take minutes. The
+    // working folder stays unset; the tool is found beside the executable or on
+    // the PATH.
+    ProcessRunner1->setObjectName(QStringLiteral("ProcessRunner1"));
+    ProcessRunner1->SetInputToOutput(false);
+    ProcessRunner1->SetMaxTimeAfterBeginning(0);
+    ProcessRunner1->SetMaxTimeAfterLastOutput(0);
+    ProcessRunner1->SetOnNewLine([this](QObject *ASender, const QString &ANewLine, TOutputType AOutputType) {
+        ProcessRunner1NewLine(ASender, ANewLine, AOutputType);
+    });
+    ProcessRunner1->SetOnTerminated([this](QObject *ASender) { ProcessRunner1Terminated(ASender); });
+    // The runner's own error box (a tool that cannot be started, ...), shown
+    // through the window's dialogs like every other message.
+    TProcessRunner::SetErrorDisplay([](const QString &ACaption, const QString &AText) {
+        TUserDialogs::ShowMessage(AText, ACaption, TUserDialogs::IconError);
+    });
+}
+
+void TAppForm::CreatePopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    SaveasMP31 = PopupMenu1->addAction(FUi->SaveasMP32->icon(), QStringLiteral("Save as MP3..."));
+    SaveasMP31->setObjectName(QStringLiteral("SaveasMP31"));
+    SaveasWAV1 = PopupMenu1->addAction(FUi->SaveasWAV2->icon(), QStringLiteral("Save as WAV..."));
+    SaveasWAV1->setObjectName(QStringLiteral("SaveasWAV1"));
+    connect(SaveasMP31, &QAction::triggered, this, &TAppForm::SaveasMP31Click);
+    connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
+}
+
+void TAppForm::FillEffectList()
+{
+    for (const TEffectPreset &preset : EffectPresets())
+        FUi->ComboBox1->addItem(QString::fromUtf8(preset.Item));
+    FUi->ComboBox1->setCurrentIndex(DefaultEffectIndex);
+}
+
+void TAppForm::SetLanguageFile(const QString &)
+{
+}
+
+void TAppForm::ComboBox1Change()
+{
+    if (FUi->ComboBox1->currentText() == QLatin1String(CustomEffectItem)) {
+        // The layout keeps the rows in order: filter, rate, tempo, buttons.
+        FUi->Panel3->setVisible(true);
+        FUi->Panel4->setVisible(true);
+        FUi->TrackBar1->setValue(RatePositionAtStart);
+        FUi->TrackBar2->setValue(TempoPositionAtStart);
+    } else {
+        FUi->Panel3->setVisible(false);
+        FUi->Panel4->setVisible(false);
+    }
+}
+
+void TAppForm::Help2Click()
+{
+    // Whether a browser could be started is not reported.
+    QDesktopServices::openUrl(QUrl(OnlineHelpAddress(AppProductName)));
+}
+
+void TAppForm::UpdateNotifications1Click()
+{
+    // The action has already moved its check mark on the click.
+    const bool checked = FUi->UpdateNotifications1->isChecked();
+    SettingsStore().WriteString(QStringLiteral("Settings"), QStringLiteral("ShowUpdate"),
+                                checked ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TAppForm::Exit1Click()
+{
+    QCoreApplication::quit();
+}
+
+void TAppForm::TimerCheckerTimer()
+{
+    if (FUpdateCheckMarker == 0) {
+        FUpdateCheckMarker = 1;
+        TUpdateCheckService::StartCheck(FUpdateResults);
+        return;
+    }
+    if (!FUpdateResults->CheckFinished.load(std::memory_order_acquire))
+        return;
+    TimerChecker->stop();
+    if (FUpdateResults->UpdateSwitchAvailable) {
+        FUi->UpdateNotifications1->setEnabled(true);
+        if (FUpdateResults->ShowUpdateValue == 0)
+            FUi->UpdateNotifications1->setChecked(false);
+    }
+    if (FUpdateResults->UpdateAvailable)
+        TUpdateCheckService::ShowPopup(this);
+}
+
+void TAppForm::AddSoundFile1Click()
+{
+    if (!TUserDialogs::OpenFileName(this, OpenDialog1))
+        return;
+    // Not selected, not checked for duplicates or existence.
+    new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+}
+
+void TAppForm::ButtonPlayClick()
+{
+    if (FUi->ButtonPlay->text() == StopCaption) {
+        StopRunOrPlayback();
+        return;
+    }
+    QTreeWidget *list = FUi->ListView1;
+    if (list->selectedItems().isEmpty() && list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0));
+    if (list->selectedItems().isEmpty()) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return;
+    }
+    StartRun(list->selectedItems().constFirst());
+}
+
+void TAppForm::StartRun(QTreeWidgetItem *AItem)
+{
+    AbortRequested = false;
+    FUi->ButtonPlay->setText(StopCaption);
+    AItem->setText(StatusColumn, QStringLiteral("Processing..."));
+    const QString inputPath = AItem->text(0);
+    MediaPlayer1->Close(); // lets go of the previous result before it is deleted
+    try {
+        const QString effect = FUi->ComboBox1->currentText();
+        const int rate = FUi->TrackBar1->value();
+        const int tempo = FUi->TrackBar2->value();
+        const QString commandLine = BuildEffectCommand(inputPath, effect, rate, tempo);
+        QFile::remove(WorkFile());
+        ProcessRunner1->SetCommandLine(commandLine);
+        ProcessRunner1->Execute();
+        // From here on the run is this item's, whatever gets selected meanwhile.
+        FProcessedItem = AItem;
+        FProgress.Reset();
+        FProgress.SetLengthFactor(EffectLengthFactor(effect, rate, tempo));
+        ShowProgress(TStatusProgressDelegate::Indeterminate);
+    } catch (const std::exception &) {
+        // The caption stays "Stop": one press brings "Play" back.
+        TUserDialogs::ShowMessage(QStringLiteral("Operation Failed!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+    }
+}
+
+void TAppForm::StopRunOrPlayback()
+{
+    AbortRequested = true;
+    ProcessRunner1->Stop();
+    // A stopped play reports its end, which brings "Play" back.
+    if (MediaPlayer1->IsPlaying())
+        MediaPlayer1->Stop();
+    else
+        FUi->ButtonPlay->setText(PlayCaption);
+}
+
+void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType)
+{
+    FUi->Memo1->appendPlainText(ANewLine);
+    if (FProgress.Feed(ANewLine))
+        ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
+                                          : QVariant(TStatusProgressDelegate::Indeterminate));
+}
+
+void TAppForm::ShowProgress(const QVariant &AValue)
+{
+    if (FProcessedItem)
+        FProcessedItem->setData(StatusColumn, TStatusProgressDelegate::ProgressRole, AValue);
+}
+
+void TAppForm::ProcessRunner1Terminated(QObject *)
+{
+    ShowProgress(QVariant());
+    const QList<QTreeWidgetItem *> selected = FUi->ListView1->selectedItems();
+    QTreeWidgetItem *item = selected.isEmpty() ? FProcessedItem : selected.constFirst();
+    const TRunOutcome outcome = DecideRunOutcome(RunFactsOf(WorkFile(), *ProcessRunner1, AbortRequested));
+    if (item)
+        item->setText(StatusColumn, RunOutcomeText(outcome));
+    if (outcome != TRunOutcome::Complete)
+        return;
+    FUi->ButtonSave->setEnabled(true);
+    PlayResult();
+}
+
+void TAppForm::PlayResult()
+{
+    try {
+        MediaPlayer1->SetFileName(WorkFile());
+        MediaPlayer1->Open();
+        MediaPlayer1->Play();
+    } catch (const std::exception &) {
+        // Nothing plays, so nothing would ever bring "Play" back.
+        MediaPlayer1->Close();
+        TUserDialogs::ShowMessage(QStringLiteral("The result cannot be played!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+        FUi->ButtonPlay->setText(PlayCaption);
+    }
+}
+
+void TAppForm::MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue)
+{
+    FUi->ButtonPlay->setText(PlayCaption);
+    if (AValue == TMediaPlayer::TNotifyValue::Failure)
+        TUserDialogs::ShowMessage(QStringLiteral("The result cannot be played!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+}
+
+void TAppForm::ButtonSaveClick()
+{
+    PopupUnderButton(FUi->ButtonSave, PopupMenu1);
+}
+
+void TAppForm::SaveasMP32Click()
+{
+    if (FUi->ButtonSave->isEnabled())
+        SaveasMP31->trigger();
+}
+
+void TAppForm::SaveasWAV2Click()
+{
+    if (FUi->ButtonSave->isEnabled())
+        SaveasWAV1->trigger();
+}
+
+bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
+{
+    if (!FileExists(WorkFile())) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return false;
+    }
+    SaveDialog1.DefaultExt = ADefaultExt;
+    SaveDialog1.Filter = AFilter;
+    return TUserDialogs::SaveFileName(this, SaveDialog1);
+}
+
+void TAppForm::ShowSaved(const QString &APath)
+{
+    TUserDialogs::ShowMessage(QStringLiteral("Completed!\r\rLocation: ") + APath, QStringLiteral("Complete"),
+                              TUserDialogs::IconInformation);
+}
+
+void TAppForm::SaveasWAV1Click()
+{
+    if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
+        return;
+    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName)) {
+        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!"), QStringLiteral("Error"), TUserDialogs::IconError);
+        return;
+    }
+    ShowSaved(SaveDialog1.FileName);
+}
+
+void TAppForm::SaveasMP31Click()
+{
+    if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
+        return;
+    bool saved = false;
+    try {
+        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
+    } catch (const std::exception &) {
+    }
+    if (!saved) {
+        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
+        return;
+    }
+    ShowSaved(SaveDialog1.FileName);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "effects/FfmpegProgress.h"
+#include "gui/MediaPlayer.h"
+#include "online/UpdateCheckService.h"
+#include "gui/UserDialogs.h"
+#include "process/ProcessRunnerTypes.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTimer;
+class QTreeWidgetItem;
+class TProcessRunner;
+
+// Set by every press of the button while it reads "Stop", cleared when a run
+// starts: tells the end of a run that the user stopped it.
+extern bool AbortRequested;
+
+namespace Ui {
+class TAppForm;
+}
+
+// The main window: sound list, hidden log, effect row with the "Custom" slider
+// rows, Play and Save buttons, and the main menu.
+class TAppForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // AExeFileName is the executable whose version block gives the identity:
+    // the running program itself unless a test names another file.
+    explicit TAppForm(QWidget *AParent = nullptr, const QString &AExeFileName = QString());
+    ~TAppForm() override;
+
+    // Called by the language dialog with its choice. Start-up always picks the
+    // language automatically, so the name is not used.
+    void SetLanguageFile(const QString &AFilename);
+
+public slots:
+    void ComboBox1Change();
+    void Help2Click();
+    void UpdateNotifications1Click();
+    void Exit1Click();
+    void TimerCheckerTimer();
+
+    // The processing job.
+    void AddSoundFile1Click();
+    void ButtonPlayClick();
+    void ProcessRunner1NewLine(QObject *ASender, const QString &ANewLine, TOutputType AOutputType);
+    void ProcessRunner1Terminated(QObject *ASender);
+    void MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue);
+
+    // Saving the result.
+    void ButtonSaveClick();
+    void SaveasMP31Click();
+    void SaveasMP32Click();
+    void SaveasWAV1Click();
+    void SaveasWAV2Click();
+
+protected:
+    void showEvent(QShowEvent *AEvent) override;
+
+private:
+    void FormCreate(const QString &AExeFileName);
+    void ShowStandardErrorBox(const std::exception &AError);
+    void SetClientSize(int AWidth, int AHeight);
+    void FillEffectList();
+    void SizeListColumns();
+    void ConnectHandlers();
+    void CreateProcessRunner();
+    void CreatePopupMenu();
+    void StartRun(QTreeWidgetItem *AItem);
+    void StopRunOrPlayback();
+    void PlayResult();
+    void ShowProgress(const QVariant &AValue);
+    bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
+    void ShowSaved(const QString &APath);
+
+    std::unique_ptr<Ui::TAppForm> FUi;
+    QTimer *TimerChecker;
+    int FUpdateCheckMarker = 0; // 1 once the update check has been started
+    bool FPlaced = false;       // centred on the screen at the first show
+    std::shared_ptr<TUpdateCheckResults> FUpdateResults;
+
+    TProcessRunner *ProcessRunner1;
+    TMediaPlayer *MediaPlayer1;
+    QMenu *PopupMenu1;
+    QAction *SaveasMP31;
+    QAction *SaveasWAV1;
+    TUserDialogs::TFileRequest OpenDialog1;
+    TUserDialogs::TFileRequest SaveDialog1; // keeps the name chosen last
+    QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
+    TFfmpegProgress FProgress;
+};
+

@@ -1,0 +1,27 @@
+#include "identity/SettingsStore.h"
+
+namespace {
+
+QString Key(const QString &ASection, const QString &AName)
+{
+    return ASection + QLatin1Char('/') + AName;
+}
+
+} // namespace
+
+QString TSettingsStore::ReadString(const QString &ASection, const QString &AName, const QString &ADefault) const
+{
+    return FSettings.value(Key(ASection, AName), ADefault).toString();
+}
+
+void TSettingsStore::WriteString(const QString &ASection, const QString &AName, const QString &AValue)
+{
+    FSettings.setValue(Key(ASection, AName), AValue);
+    FSettings.sync(); // on disk at once, as a registry write would be
+}
+
+TSettingsStore &SettingsStore()
+{
+    static TSettingsStore store;
+    return store;
+}

@@ -1,0 +1,351 @@
+// The command-line mode of the real tonara executable, with the real ffmpeg,
+// on short sounds the tests generate in folders whose names carry blanks,
+// quotes, '$' and non-ASCII letters.
+
+#include "identity/AppIdentity.h"
+#include "effects/EffectPresets.h"
+#include "platform/CommandLine.h"
+#include "support/SoundInputs.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+namespace {
+
+// A name no shell and no command-line split may touch.
+const QString AwkwardName = QStringLiteral("it's \"a\" $HOME & ü");
+
+struct TToolResult
+{
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+TToolResult RunProgram(QProcess &AProcess, const QString &AProgram, const QStringList &AArguments, int ATimeoutMs)
+{
+    AProcess.start(AProgram, AArguments);
+    if (!AProcess.waitForFinished(ATimeoutMs)) {
+        AProcess.kill();
+        AProcess.waitForFinished();
+        return {-1, QString(), QStringLiteral("timed out")};
+    }
+    return {AProcess.exitStatus() == QProcess::NormalExit ? AProcess.exitCode() : -1,
+            QString::fromUtf8(AProcess.readAllStandardOutput()), QString::fromUtf8(AProcess.readAllStandardError())};
+}
+
+// The process ids of the children of APid, over all of its threads.
+QList<qint64> ChildrenOf(qint64 APid)
+{
+    QList<qint64> children;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(APid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/children")));
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &pid : file.readAll().split(' '))
+                if (!pid.trimmed().isEmpty())
+                    children.append(pid.trimmed().toLongLong());
+    }
+    return children;
+}
+
+class CommandLineMode : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        Inputs = new QTemporaryDir;
+        ASSERT_TRUE(Inputs->isValid());
+        ASSERT_TRUE(QDir(Inputs->path()).mkdir(AwkwardName));
+        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("tone.wav")), 2));
+        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("voice.mp3")), 2));
+        ASSERT_TRUE(SoundInputs::Make(Input(AwkwardName + QStringLiteral(".wav")), 2));
+        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("long.wav")), 20));
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete Inputs;
+        Inputs = nullptr;
+    }
+
+    // An input sound, in a folder whose name is awkward too.
+    static QString Input(const QString &AName)
+    {
+        return Inputs->filePath(AwkwardName + QLatin1Char('/') + AName);
+    }
+
+    QString DataFolder() const { return FHome.filePath(QStringLiteral("data/Quillaby/Tonara/")); }
+    QString WorkFileHere() const { return DataFolder() + QStringLiteral("output.wav"); }
+    QString Out(const QString &AName) const { return FHome.filePath(QStringLiteral("out/") + AName); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(FHome.isValid());
+        ASSERT_TRUE(QDir(FHome.path()).mkdir(QStringLiteral("out")));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), FHome.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), FHome.filePath(QStringLiteral("config")));
+        FTonara.setProcessEnvironment(environment);
+    }
+
+    TToolResult Tonara(const QStringList &AArguments)
+    {
+        return RunProgram(FTonara, QStringLiteral(TONARA_EXECUTABLE), AArguments, 120000);
+    }
+
+    // Starts tonara and returns once it has started its tool.
+    qint64 StartAndWaitForTool(const QStringList &AArguments)
+    {
+        FTonara.start(QStringLiteral(TONARA_EXECUTABLE), AArguments);
+        EXPECT_TRUE(FTonara.waitForStarted(10000));
+        const QDeadlineTimer deadline(30000);
+        QList<qint64> children;
+        // /proc has no notice for a new child: look again until it is there.
+        while (children.isEmpty() && !deadline.hasExpired() && FTonara.state() == QProcess::Running) {
+            QTest::qWait(20);
+            children = ChildrenOf(FTonara.processId());
+        }
+        return children.value(0, 0);
+    }
+
+    static QTemporaryDir *Inputs;
+    QTemporaryDir FHome;
+    QProcess FTonara;
+};
+
+QTemporaryDir *CommandLineMode::Inputs = nullptr;
+
+TEST_F(CommandLineMode, ListsTheEffectsInListOrder)
+{
+    QString expected;
+    for (const TEffectPreset &preset : EffectPresets())
+        expected += QString::fromUtf8(preset.Item) + QLatin1Char('\n');
+    const TToolResult result = Tonara({QStringLiteral("--list-effects")});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Out, expected);
+    EXPECT_EQ(result.Out.count(QLatin1Char('\n')), 14);
+    EXPECT_EQ(result.Err, QString());
+}
+
+TEST_F(CommandLineMode, HelpAndVersion)
+{
+    const TToolResult help = Tonara({QStringLiteral("--help")});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.startsWith(QStringLiteral("Usage: tonara --effect NAME"))) << help.Out.toStdString();
+    EXPECT_EQ(Tonara({QStringLiteral("-h")}).Out, help.Out);
+
+    const TToolResult version = Tonara({QStringLiteral("--version")});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out, QStringLiteral("Tonara 1.0\n"));
+    EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "printing creates nothing";
+}
+
+TEST_F(CommandLineMode, PrintsTheCommandOfEachInputAndRunsNothing)
+{
+    const QString awkward = Input(AwkwardName + QStringLiteral(".wav"));
+    const QString missing = Inputs->filePath(QStringLiteral("not there $x.mp3"));
+    const TToolResult result =
+        Tonara({QStringLiteral("--effect"), QStringLiteral("custom"), QStringLiteral("--rate"), QStringLiteral("15"),
+                QStringLiteral("--tempo=3"), QStringLiteral("--print-command"), awkward, missing});
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+
+    // The same builder, writing to the same work file as the window's.
+    AppDataFolder = DataFolder();
+    EXPECT_EQ(result.Out, BuildEffectCommand(awkward, QStringLiteral("Custom"), 15, 3) + QLatin1Char('\n')
+                              + BuildEffectCommand(missing, QStringLiteral("Custom"), 15, 3) + QLatin1Char('\n'));
+    AppDataFolder.clear();
+    const QStringList arguments = Platform::SplitCommandLine(result.Out.section(QLatin1Char('\n'), 0, 0));
+    ASSERT_EQ(arguments.size(), 6) << arguments.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(arguments.at(2), awkward);
+    EXPECT_EQ(arguments.at(4), QStringLiteral("asetrate=44100*1.5,aresample=44100,atempo=1.5"));
+    EXPECT_EQ(arguments.at(5), WorkFileHere());
+    EXPECT_FALSE(QFileInfo::exists(WorkFileHere()));
+}
+
+struct TUsageCase
+{
+    const char *Name;
+    QStringList Arguments; // "@in" stands for an existing input, "@out/" for the output folder
+    const char *Message;   // part of what standard error must say
+};
+
+void PrintTo(const TUsageCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
+class CommandLineUsage : public CommandLineMode, public ::testing::WithParamInterface<TUsageCase>
+{
+};
+
+TEST_P(CommandLineUsage, RefusesWithAMessageAndRunsNothing)
+{
+    QStringList arguments;
+    for (const QString &argument : GetParam().Arguments)
+        arguments << QString(argument)
+                         .replace(QStringLiteral("@in2"), Input(QStringLiteral("voice.mp3")))
+                         .replace(QStringLiteral("@in"), Input(QStringLiteral("tone.wav")))
+                         .replace(QStringLiteral("@out/"), FHome.filePath(QStringLiteral("out")) + QLatin1Char('/'));
+    const TToolResult result = Tonara(arguments);
+    EXPECT_EQ(result.ExitCode, 2);
+    EXPECT_EQ(result.Out, QString());
+    EXPECT_TRUE(result.Err.contains(QString::fromUtf8(GetParam().Message))) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("--help"))) << result.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+    EXPECT_TRUE(QDir(FHome.filePath(QStringLiteral("out"))).isEmpty());
+}
+
+const auto L = [](std::initializer_list<const char *> AItems) {
+    QStringList list;
+    for (const char *item : AItems)
+        list << QString::fromUtf8(item);
+    return list;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, CommandLineUsage,
+    ::testing::Values(
+        TUsageCase{"UnknownEffect", L({"--effect", "Robotic", "@in"}), "Unknown effect \"Robotic\""},
+        TUsageCase{"NoEffect", L({"@in"}), "No effect given"},
+        TUsageCase{"EffectWithoutValue", L({"--effect"}), "Missing value after '--effect'"},
+        TUsageCase{"UnknownOption", L({"--effect", "Robot", "--loud", "@in"}), "Unknown option 'loud'"},
+        TUsageCase{"NoInput", L({"--effect", "Robot"}), "No input file given"},
+        TUsageCase{"EmptyInput", L({"--effect", "Robot", ""}), "input file name is empty"},
+        TUsageCase{"RateZero", L({"--effect", "Custom", "--rate", "0", "@in"}), "--rate must be from 1 to 100, not 0"},
+        TUsageCase{"RateTooHigh", L({"--effect", "Custom", "--rate", "101", "@in"}), "--rate must be from 1 to 100"},
+        TUsageCase{"RateHuge", L({"--effect", "Custom", "--rate", "99999999999999999999999", "@in"}),
+                   "--rate must be from 1 to 100"},
+        TUsageCase{"RateNegative", L({"--effect", "Custom", "--rate=-5", "@in"}), "--rate must be from 1 to 100, not -5"},
+        TUsageCase{"RateNotANumber", L({"--effect", "Custom", "--rate", "ten", "@in"}),
+                   "--rate wants a whole number from 1 to 100, not \"ten\""},
+        TUsageCase{"RateFraction", L({"--effect", "Custom", "--rate", "1.5", "@in"}), "--rate wants a whole number"},
+        TUsageCase{"TempoZero", L({"--effect", "Custom", "--tempo", "0", "@in"}), "--tempo must be from 1 to 200, not 0"},
+        TUsageCase{"TempoTooHigh", L({"--effect", "Custom", "--tempo", "201", "@in"}), "--tempo must be from 1 to 200"},
+        TUsageCase{"TempoNotANumber", L({"--effect", "Custom", "--tempo", "", "@in"}), "--tempo wants a whole number"},
+        TUsageCase{"RateWithAnotherEffect", L({"--effect", "Robot", "--rate", "20", "@in"}),
+                   "--rate and --tempo apply only to the effect \"Custom\""},
+        TUsageCase{"TempoWithAnotherEffect", L({"--effect", "Echo (Indoor)", "--tempo", "20", "@in"}),
+                   "--rate and --tempo apply only"},
+        TUsageCase{"OneFileForTwoInputs", L({"--effect", "Robot", "--output", "@out/x.wav", "@in", "@in2"}),
+                   "Several inputs cannot be saved to one file"},
+        TUsageCase{"OutputOfUnknownFormat", L({"--effect", "Robot", "--output", "@out/x.ogg", "@in"}),
+                   "neither an existing folder nor a file name ending in .wav or .mp3"},
+        TUsageCase{"OutputFolderMissing", L({"--effect", "Robot", "--output", "@out/none/", "@in"}), "does not exist"},
+        TUsageCase{"OutputFileInMissingFolder", L({"--effect", "Robot", "--output", "@out/none/x.wav", "@in"}),
+                   "The folder of the output"},
+        TUsageCase{"OutputIsTheInput", L({"--effect", "Robot", "--output", "@in", "@in"}), "is the input itself"},
+        TUsageCase{"FormatUnknown", L({"--effect", "Robot", "--output", "@out/", "--format", "ogg", "@in"}),
+                   "--format must be wav or mp3"},
+        TUsageCase{"FormatWithAFile", L({"--effect", "Robot", "--output", "@out/x.wav", "--format", "mp3", "@in"}),
+                   "--format applies only to an --output folder"},
+        TUsageCase{"FormatWithoutOutput", L({"--effect", "Robot", "--format", "mp3", "@in"}),
+                   "--format applies only to an --output folder"},
+        TUsageCase{"TwoInputsOneName", L({"--effect", "Robot", "--output", "@out/", "@in", "@in"}),
+                   "Two inputs would be saved to the same file"}),
+    [](const ::testing::TestParamInfo<TUsageCase> &AInfo) { return std::string(AInfo.param.Name); });
+
+TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
+{
+    const struct
+    {
+        QString Input, Output, Format;
+    } cases[] = {
+        {Input(QStringLiteral("tone.wav")), Out(QStringLiteral("robot tone.wav")), QStringLiteral("wav")},
+        {Input(QStringLiteral("voice.mp3")), Out(AwkwardName + QStringLiteral(".MP3")), QStringLiteral("mp3")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Output.toStdString());
+        const TToolResult result = Tonara({QStringLiteral("-e"), QStringLiteral("Robot"), c.Input, QStringLiteral("-o"), c.Output});
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + c.Input + QLatin1Char('\n'));
+        const SoundInputs::TProbe probe = SoundInputs::Probe(c.Output);
+        EXPECT_EQ(probe.FormatName, c.Format);
+        EXPECT_NEAR(probe.Duration, 2.0, 0.2);
+        EXPECT_GT(QFileInfo(WorkFileHere()).size(), 44) << "the run writes the work file";
+    }
+}
+
+TEST_F(CommandLineMode, AFolderReceivesOneFilePerInputNamedAfterItAndTheEffect)
+{
+    const QString awkward = Input(AwkwardName + QStringLiteral(".wav"));
+    const QString voice = Input(QStringLiteral("voice.mp3"));
+    for (const QString format : {QStringLiteral("wav"), QStringLiteral("mp3")}) {
+        SCOPED_TRACE(format.toStdString());
+        QStringList arguments{QStringLiteral("--effect"), QStringLiteral("echo (indoor)"), awkward, voice,
+                              QStringLiteral("--output"), FHome.filePath(QStringLiteral("out"))};
+        if (format == QLatin1String("mp3"))
+            arguments << QStringLiteral("--format") << format;
+        const TToolResult result = Tonara(arguments);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(result.Out, QStringLiteral("Complete: %1\nComplete: %2\n").arg(awkward, voice));
+        for (const QString &name : {AwkwardName, QStringLiteral("voice")}) {
+            const SoundInputs::TProbe probe = SoundInputs::Probe(Out(name + QStringLiteral(" - Echo (Indoor).") + format));
+            EXPECT_EQ(probe.FormatName, format)
+                << name.toStdString();
+            EXPECT_NEAR(probe.Duration, 2.0, 0.2);
+        }
+    }
+}
+
+TEST_F(CommandLineMode, AMissingInputEndsInErrorAndTheNextStillRuns)
+{
+    const QString missing = Inputs->filePath(QStringLiteral("not there $x.wav"));
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result =
+        Tonara({QStringLiteral("--effect"), QStringLiteral("Reverse"), missing, tone, QStringLiteral("--output"),
+                FHome.filePath(QStringLiteral("out"))});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, QStringLiteral("Error: %1\nComplete: %2\n").arg(missing, tone));
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("No such file or directory"))) << result.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("not there $x - Reverse.wav"))));
+    EXPECT_EQ(SoundInputs::Probe(Out(QStringLiteral("tone - Reverse.wav"))).FormatName, QStringLiteral("wav"));
+}
+
+TEST_F(CommandLineMode, AnEmptyResultIsAnErrorAndIsNotSaved)
+{
+    // Rate 10 with tempo 100: the tool exits 0 and writes a WAV header without samples.
+    const TToolResult result =
+        Tonara({QStringLiteral("--effect"), QStringLiteral("Custom"), QStringLiteral("--rate"), QStringLiteral("100"),
+                QStringLiteral("--tempo"), QStringLiteral("200"), Input(QStringLiteral("tone.wav")), QStringLiteral("-o"),
+                Out(QStringLiteral("silence.wav"))});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, QStringLiteral("Error: ") + Input(QStringLiteral("tone.wav")) + QLatin1Char('\n'));
+    EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("silence.wav"))));
+}
+
+TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
+{
+    const struct
+    {
+        int Signal;
+        int ExitCode;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    const QString long1 = Input(QStringLiteral("long.wav"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Signal);
+        const qint64 tool = StartAndWaitForTool({QStringLiteral("--effect"), QStringLiteral("Whisper"), long1,
+                                                 Input(QStringLiteral("tone.wav")), QStringLiteral("--output"),
+                                                 FHome.filePath(QStringLiteral("out"))});
+        ASSERT_NE(tool, 0) << "the tool did not start";
+        ::kill(pid_t(FTonara.processId()), c.Signal);
+        ASSERT_TRUE(FTonara.waitForFinished(30000));
+        EXPECT_EQ(FTonara.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(FTonara.exitCode(), c.ExitCode);
+        EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()), QStringLiteral("Aborted: ") + long1 + QLatin1Char('\n'));
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(tool))) << "the tool is gone and reaped";
+        EXPECT_TRUE(QDir(FHome.filePath(QStringLiteral("out"))).isEmpty()) << "nothing is saved, the rest is not run";
+    }
+}
+
+} // namespace

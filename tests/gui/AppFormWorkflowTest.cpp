@@ -1,0 +1,661 @@
+// The main window's processing job, status list, playback and saving, driven
+// through its real controls with the real ffmpeg on short generated sounds.
+
+#include "gui/AppForm.h"
+
+#include "support/SoundInputs.h"
+#include "support/VersionFixture.h"
+#include "identity/AppIdentity.h"
+#include "effects/EffectPresets.h"
+#include "gui/MediaPlayer.h"
+#include "effects/SoundFileHasSamples.h"
+#include "gui/StatusProgressDelegate.h"
+#include "gui/UserDialogs.h"
+#include "support/ScopedEnv.h"
+#include "process/ProcessRunner.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <fcntl.h>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+namespace {
+
+struct TMessage
+{
+    QString Text;
+    QString Caption;
+    int Icon;
+};
+
+// A file dialog as the window asked for it.
+struct TFileDialogCall
+{
+    bool Save;
+    TUserDialogs::TFileRequest Request;
+};
+
+// Runs the event loop until ACondition holds or ATimeoutMs has passed.
+bool WaitFor(const std::function<bool()> &ACondition, int ATimeoutMs = 60000)
+{
+    const QDeadlineTimer deadline(ATimeoutMs);
+    while (!ACondition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QByteArray Contents(const QString &APath)
+{
+    QFile file(APath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class AppFormWorkflowTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        ConfigFolder = new QTemporaryDir;
+        qputenv("XDG_CONFIG_HOME", ConfigFolder->path().toUtf8());
+        Inputs = new QTemporaryDir;
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete Inputs;
+        delete ConfigFolder;
+        Inputs = ConfigFolder = nullptr;
+    }
+
+    void SetUp() override
+    {
+        qputenv("XDG_DATA_HOME", FData.path().toUtf8());
+        AppDataFolder.clear();
+        TUserDialogs::SetMessageAnswer([this](const QString &AText, const QString &ACaption, int AIcon) {
+            FMessages.append({AText, ACaption, AIcon});
+        });
+        TUserDialogs::SetFileAnswer([this](bool ASave, TUserDialogs::TFileRequest &ARequest) {
+            FDialogs.append({ASave, ARequest});
+            if (FAnswers.isEmpty())
+                return false; // Cancel
+            ARequest.FileName = FAnswers.takeFirst();
+            return true;
+        });
+        FForm = std::make_unique<TAppForm>(nullptr, VersionFixture::TonaraExecutable());
+        FForm->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
+        ASSERT_FALSE(WorkFile().startsWith(QStringLiteral("output"))) << "no data folder";
+    }
+
+    void TearDown() override
+    {
+        FForm.reset(); // a run still under way is stopped and its child killed
+        TUserDialogs::SetMessageAnswer({});
+        TUserDialogs::SetFileAnswer({});
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    // The inputs, each made when a test first asks for it: "short.wav" and
+    // "short.mp3" (half a second), "long.wav" (long enough for several
+    // progress lines and a Stop half-way).
+    static QString Input(const QString &AName)
+    {
+        const QString path = Inputs->filePath(AName);
+        if (!QFile::exists(path)) {
+            const bool isLong = AName.startsWith(QStringLiteral("long"));
+            EXPECT_TRUE(SoundInputs::Make(path, isLong ? 30 : 0.5,
+                                          isLong ? QStringLiteral("anoisesrc") : QStringLiteral("sine")))
+                << AName.toStdString();
+        }
+        return path;
+    }
+
+    template <typename T> T *Child(const char *AName) const
+    {
+        T *child = FForm->findChild<T *>(QString::fromLatin1(AName));
+        EXPECT_NE(child, nullptr) << AName;
+        return child;
+    }
+
+    QTreeWidget *List() const { return Child<QTreeWidget>("ListView1"); }
+    QPushButton *PlayButton() const { return Child<QPushButton>("ButtonPlay"); }
+    QPushButton *SaveButton() const { return Child<QPushButton>("ButtonSave"); }
+    TProcessRunner *Runner() const { return Child<TProcessRunner>("ProcessRunner1"); }
+    TMediaPlayer *Player() const { return Child<TMediaPlayer>("MediaPlayer1"); }
+    QString Log() const { return Child<QPlainTextEdit>("Memo1")->toPlainText(); }
+    QString Status(int AIndex) const { return List()->topLevelItem(AIndex)->text(1); }
+
+    // File > "Add Sound File..." with APath chosen in the dialog.
+    void AddFile(const QString &APath)
+    {
+        FAnswers << APath;
+        Child<QAction>("AddSoundFile1")->trigger();
+    }
+
+    void ChooseEffect(const QString &AItem)
+    {
+        QComboBox *effects = Child<QComboBox>("ComboBox1");
+        effects->setCurrentIndex(effects->findText(AItem));
+        ASSERT_EQ(effects->currentText(), AItem);
+    }
+
+    void ClickPlay() const { QTest::mouseClick(PlayButton(), Qt::LeftButton); }
+
+    // Waits until the run of item AIndex has ended; false on a time-out.
+    bool WaitForEnd(int AIndex, int ATimeoutMs = 60000) const
+    {
+        return WaitFor([&] { return !Runner()->IsRunning() && Status(AIndex) != QStringLiteral("Processing..."); },
+                       ATimeoutMs);
+    }
+
+    bool WaitForPlayCaption() const
+    {
+        return WaitFor([&] { return PlayButton()->text() == QStringLiteral("Play"); }, 20000);
+    }
+
+    // A FIFO as input: the tool waits on it until the test writes (or never).
+    QString MakeFifo(const QString &AName) const
+    {
+        const QString path = FData.filePath(AName);
+        EXPECT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    }
+
+    void ExpectOneMessage(const char *AText, const char *ACaption, int AIcon)
+    {
+        ASSERT_EQ(FMessages.size(), 1);
+        EXPECT_EQ(FMessages[0].Text, QString::fromUtf8(AText));
+        EXPECT_EQ(FMessages[0].Caption, QString::fromUtf8(ACaption));
+        EXPECT_EQ(FMessages[0].Icon, AIcon);
+        FMessages.clear();
+    }
+
+    static QTemporaryDir *ConfigFolder;
+    static QTemporaryDir *Inputs;
+    QTemporaryDir FData;
+    std::unique_ptr<TAppForm> FForm;
+    QList<TMessage> FMessages;
+    QList<TFileDialogCall> FDialogs;
+    QStringList FAnswers;
+};
+
+QTemporaryDir *AppFormWorkflowTest::ConfigFolder = nullptr;
+QTemporaryDir *AppFormWorkflowTest::Inputs = nullptr;
+
+// Writes AData into the FIFO APath on a thread of its own (opening blocks
+// until the tool opens its end).
+class TFifoWriter
+{
+public:
+    TFifoWriter(const QString &APath, QByteArray AData)
+        : FThread([path = QFile::encodeName(APath), data = std::move(AData)] {
+              const int fd = open(path.constData(), O_WRONLY);
+              for (qsizetype done = 0; fd >= 0 && done < data.size();) {
+                  const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
+                  if (n <= 0)
+                      break;
+                  done += n;
+              }
+              if (fd >= 0)
+                  close(fd);
+          })
+    {
+    }
+    ~TFifoWriter() { FThread.join(); }
+
+private:
+    std::thread FThread;
+};
+
+// ---- Adding files --------------------------------------------------------
+
+TEST_F(AppFormWorkflowTest, AddSoundFileAsksForOneFileAndAppendsItUnselected)
+{
+    Child<QAction>("AddSoundFile1")->trigger(); // cancelled
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    ASSERT_EQ(FDialogs.size(), 1);
+    EXPECT_FALSE(FDialogs[0].Save);
+    EXPECT_EQ(FDialogs[0].Request.Filter, QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav"));
+    EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("mp3"));
+    EXPECT_EQ(FDialogs[0].Request.Options, TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
+
+    // The same file twice, and one that does not exist: all taken as they are.
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(QStringLiteral("/no/such/file.mp3"));
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(List()->topLevelItem(0)->text(0), Input(QStringLiteral("short.wav")));
+    EXPECT_EQ(List()->topLevelItem(2)->text(0), QStringLiteral("/no/such/file.mp3"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Status(i), QString());
+    EXPECT_TRUE(List()->selectedItems().isEmpty());
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormWorkflowTest, PlayWithAnEmptyListWarns)
+{
+    ClickPlay();
+    ExpectOneMessage("No file selected!", "Warning", TUserDialogs::IconWarning);
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play"));
+    EXPECT_FALSE(Runner()->IsRunning());
+}
+
+// ---- Every effect ------------------------------------------------------------
+
+class EveryEffect : public AppFormWorkflowTest, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(EveryEffect, CompletesWithSoundThatPlays)
+{
+    const QString effect = QString::fromUtf8(EffectPresets()[size_t(GetParam())].Item);
+    AddFile(Input(QStringLiteral("short.mp3")));
+    ChooseEffect(effect);
+    ClickPlay(); // nothing selected: the first item is taken and selected
+    EXPECT_TRUE(List()->topLevelItem(0)->isSelected());
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(Status(0), QStringLiteral("Processing..."));
+    ASSERT_TRUE(WaitForEnd(0));
+
+    EXPECT_EQ(Status(0), QStringLiteral("Complete")) << Log().toStdString();
+    EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+    const SoundInputs::TProbe probe = SoundInputs::Probe(WorkFile());
+    EXPECT_EQ(probe.FormatName, QStringLiteral("wav"));
+    EXPECT_GT(probe.Duration, 0.2);
+    EXPECT_TRUE(SaveButton()->isEnabled());
+    EXPECT_TRUE(FMessages.isEmpty());
+
+    // The result plays; Stop ends the playback and "Play" comes back with
+    // the player's notification. The Status stays.
+    EXPECT_TRUE(Player()->IsPlaying());
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Stop"));
+    ClickPlay();
+    EXPECT_TRUE(WaitForPlayCaption());
+    EXPECT_FALSE(Player()->IsPlaying());
+    EXPECT_EQ(Status(0), QStringLiteral("Complete"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects, EveryEffect, testing::Range(0, int(EffectPresets().size())),
+                         [](const testing::TestParamInfo<int> &AInfo) {
+                             std::string name = EffectPresets()[size_t(AInfo.param)].Item;
+                             std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+                             return name;
+                         });
+
+// ---- Runs that end otherwise -----------------------------------------------
+
+TEST_F(AppFormWorkflowTest, ResultPlaysToItsEndAndTheButtonReadsPlay)
+{
+    AddFile(Input(QStringLiteral("short.wav")));
+    ChooseEffect(QStringLiteral("Reverse"));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    ASSERT_EQ(Status(0), QStringLiteral("Complete"));
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Stop"));
+    EXPECT_TRUE(WaitForPlayCaption());
+    EXPECT_FALSE(Player()->IsPlaying());
+    EXPECT_EQ(Status(0), QStringLiteral("Complete"));
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormWorkflowTest, MissingInputEndsWithErrorAndOnePressBringsPlayBack)
+{
+    AddFile(FData.filePath(QStringLiteral("gone.mp3")));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_TRUE(Log().contains(QStringLiteral("No such file or directory"))) << Log().toStdString();
+    EXPECT_FALSE(SaveButton()->isEnabled());
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Stop"));
+    ClickPlay();
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play"));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormWorkflowTest, ToolThatCannotBeStartedEndsWithError)
+{
+    AddFile(Input(QStringLiteral("short.wav")));
+    {
+        // Neither beside the test program nor on the PATH.
+        const TScopedEnv path("PATH", FData.path().toUtf8());
+        ClickPlay();
+        ASSERT_TRUE(WaitForEnd(0));
+    }
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    ASSERT_EQ(FMessages.size(), 1);
+    EXPECT_TRUE(FMessages[0].Text.startsWith(QStringLiteral("ECreateProcessError\n"))) << FMessages[0].Text.toStdString();
+    EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconError);
+}
+
+TEST_F(AppFormWorkflowTest, StopHalfWayEndsAborted)
+{
+    AddFile(Input(QStringLiteral("long.wav")));
+    ChooseEffect(QStringLiteral("Whisper")); // the slowest effect
+    ClickPlay();
+    // Stop once the tool has written sound.
+    ASSERT_TRUE(WaitFor([&] { return SoundFileHasSamples(WorkFile()) || !Runner()->IsRunning(); }));
+    ASSERT_TRUE(Runner()->IsRunning()) << "the run ended before it could be stopped";
+    ClickPlay();
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play")); // at once
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Aborted"));
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play"));
+    EXPECT_FALSE(SaveButton()->isEnabled());
+    EXPECT_FALSE(Player()->IsPlaying());
+}
+
+TEST_F(AppFormWorkflowTest, StopBeforeTheToolWroteAnythingEndsWithError)
+{
+    AddFile(MakeFifo(QStringLiteral("silent.wav"))); // nobody ever writes: the tool waits
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    ClickPlay();
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play"));
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+}
+
+TEST_F(AppFormWorkflowTest, PlayAgainRightAfterStopFails)
+{
+    AddFile(MakeFifo(QStringLiteral("waiting.wav")));
+    AddFile(Input(QStringLiteral("short.wav")));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    // Stop, then Play at once: the stopped run has not ended yet.
+    ClickPlay();
+    ClickPlay();
+    ExpectOneMessage("Operation Failed!", "Error", TUserDialogs::IconError);
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(Status(0), QStringLiteral("Processing..."));
+
+    // The stopped run ends on its own; its Status goes to the selected item.
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    // One press restores "Play"; the next runs normally.
+    ClickPlay();
+    EXPECT_EQ(PlayButton()->text(), QStringLiteral("Play"));
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(1));
+    EXPECT_EQ(Status(1), QStringLiteral("Complete"));
+}
+
+TEST_F(AppFormWorkflowTest, StatusGoesToTheItemSelectedAtTheEnd)
+{
+    const QString fifo = MakeFifo(QStringLiteral("held.wav"));
+    AddFile(fifo);
+    AddFile(Input(QStringLiteral("short.wav")));
+    List()->setCurrentItem(List()->topLevelItem(0));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    List()->setCurrentItem(List()->topLevelItem(1)); // the user picks another item meanwhile
+    {
+        const TFifoWriter writer(fifo, Contents(Input(QStringLiteral("short.wav"))));
+        ASSERT_TRUE(WaitForEnd(1));
+    }
+    EXPECT_EQ(Status(1), QStringLiteral("Complete"));
+    EXPECT_EQ(Status(0), QStringLiteral("Processing..."));
+}
+
+TEST_F(AppFormWorkflowTest, WithNothingSelectedAtTheEndTheProcessedItemGetsTheStatus)
+{
+    const QString fifo = MakeFifo(QStringLiteral("held.wav"));
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(fifo);
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    List()->clearSelection();
+    {
+        const TFifoWriter writer(fifo, Contents(Input(QStringLiteral("short.wav"))));
+        ASSERT_TRUE(WaitForEnd(1));
+    }
+    EXPECT_EQ(Status(1), QStringLiteral("Complete"));
+    EXPECT_EQ(Status(0), QString());
+}
+
+TEST_F(AppFormWorkflowTest, LogHoldsTheLinesOfAllRunsInOrder)
+{
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.mp3")));
+    for (int i = 0; i < 2; ++i) {
+        List()->setCurrentItem(List()->topLevelItem(i));
+        ClickPlay();
+        ASSERT_TRUE(WaitForEnd(i));
+        ClickPlay(); // stops the playback
+        ASSERT_TRUE(WaitForPlayCaption());
+    }
+    const QString log = Log();
+    const qsizetype first = log.indexOf(QStringLiteral("from '%1'").arg(Input(QStringLiteral("short.wav"))));
+    const qsizetype second = log.indexOf(QStringLiteral("from '%1'").arg(Input(QStringLiteral("short.mp3"))));
+    EXPECT_GE(first, 0) << log.toStdString();
+    EXPECT_GT(second, first) << log.toStdString();
+    EXPECT_FALSE(Child<QPlainTextEdit>("Memo1")->isVisible());
+}
+
+TEST_F(AppFormWorkflowTest, AwkwardFileNamesWork)
+{
+    for (const QString &name : SoundInputs::AwkwardNames()) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = FData.filePath(name + QStringLiteral(".wav"));
+        ASSERT_TRUE(QFile::copy(Input(QStringLiteral("short.wav")), path));
+        AddFile(path);
+        const int index = List()->topLevelItemCount() - 1;
+        List()->setCurrentItem(List()->topLevelItem(index));
+        ClickPlay();
+        ASSERT_TRUE(WaitForEnd(index));
+        EXPECT_EQ(Status(index), QStringLiteral("Complete")) << Log().toStdString();
+        ClickPlay();
+        ASSERT_TRUE(WaitForPlayCaption());
+    }
+}
+
+TEST_F(AppFormWorkflowTest, CustomWithoutSamplesEndsWithError)
+{
+    AddFile(Input(QStringLiteral("short.wav")));
+    ChooseEffect(QStringLiteral("Custom"));
+    Child<QSlider>("TrackBar1")->setValue(100); // rate 10
+    Child<QSlider>("TrackBar2")->setValue(200); // tempo 100
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    // The tool succeeded and wrote a WAV header with nothing after it.
+    EXPECT_GT(QFile(WorkFile()).size(), 0);
+    EXPECT_FALSE(SoundFileHasSamples(WorkFile()));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_FALSE(SaveButton()->isEnabled());
+    EXPECT_FALSE(Player()->IsPlaying());
+}
+
+// The file size limit makes the tool die half-way through writing, as on a
+// full disk: the partial result holds sound but is no result.
+TEST_F(AppFormWorkflowTest, ToolFailingHalfWayEndsWithErrorDespiteAPartialFile)
+{
+    AddFile(Input(QStringLiteral("long.wav")));
+    ChooseEffect(QStringLiteral("Echo (Indoor)"));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ClickPlay();
+    const bool ended = WaitForEnd(0);
+    setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_TRUE(ended);
+    EXPECT_NE(Runner()->ExitCode(), 0u);
+    EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_FALSE(SaveButton()->isEnabled());
+}
+
+TEST_F(AppFormWorkflowTest, ProgressRunsToItsEndInTheStatusCell)
+{
+    AddFile(Input(QStringLiteral("long.wav")));
+    ChooseEffect(QStringLiteral("Robot"));
+    QList<QVariant> seen;
+    QObject::connect(List()->model(), &QAbstractItemModel::dataChanged, FForm.get(),
+                     [&](const QModelIndex &ATopLeft, const QModelIndex &, const QList<int> &) {
+                         if (ATopLeft.row() == 0 && ATopLeft.column() == 1)
+                             seen << ATopLeft.data(TStatusProgressDelegate::ProgressRole);
+                     });
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    ASSERT_EQ(Status(0), QStringLiteral("Complete"));
+
+    // Busy until the length is known, then rising to the end; no bar afterwards.
+    QList<double> values;
+    for (const QVariant &value : seen)
+        if (value.isValid())
+            values << value.toDouble();
+    ASSERT_FALSE(values.isEmpty());
+    EXPECT_DOUBLE_EQ(values.constFirst(), TStatusProgressDelegate::Indeterminate);
+    QList<double> fractions;
+    std::copy_if(values.begin(), values.end(), std::back_inserter(fractions), [](double AValue) { return AValue >= 0; });
+    ASSERT_FALSE(fractions.isEmpty()) << "the bar never showed how far the run had come";
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_GE(fractions.constLast(), 0.99);
+    EXPECT_FALSE(List()->topLevelItem(0)->data(1, TStatusProgressDelegate::ProgressRole).isValid());
+}
+
+// ---- Saving ----------------------------------------------------------------
+
+class AppFormSaveTest : public AppFormWorkflowTest
+{
+protected:
+    // One completed run; its playback stopped.
+    void SetUp() override
+    {
+        AppFormWorkflowTest::SetUp();
+        AddFile(Input(QStringLiteral("short.wav")));
+        ChooseEffect(QStringLiteral("Echo (Mountains)"));
+        ClickPlay();
+        ASSERT_TRUE(WaitForEnd(0));
+        ASSERT_EQ(Status(0), QStringLiteral("Complete"));
+        ClickPlay();
+        ASSERT_TRUE(WaitForPlayCaption());
+        FDialogs.clear();
+    }
+
+    void ExpectCompleted(const QString &APath)
+    {
+        ASSERT_EQ(FMessages.size(), 1);
+        EXPECT_EQ(FMessages[0].Text, QStringLiteral("Completed!\r\rLocation: ") + APath);
+        EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Complete"));
+        EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconInformation);
+        FMessages.clear();
+    }
+
+};
+
+TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
+{
+    const QString wav = FData.filePath(QStringLiteral("say \"hi\" it's $5 Ærø.wav"));
+    FAnswers << wav;
+    Child<QAction>("SaveasWAV2")->trigger(); // the File menu entry
+    ASSERT_EQ(FDialogs.size(), 1);
+    EXPECT_TRUE(FDialogs[0].Save);
+    EXPECT_EQ(FDialogs[0].Request.Filter, QStringLiteral("WAV File (*.wav)|*.wav"));
+    EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("wav"));
+    EXPECT_EQ(FDialogs[0].Request.FileName, QString());
+    EXPECT_EQ(FDialogs[0].Request.Options,
+              TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
+    ExpectCompleted(wav);
+    EXPECT_EQ(Contents(wav), Contents(WorkFile()));
+    EXPECT_EQ(SoundInputs::Probe(wav).FormatName, QStringLiteral("wav"));
+
+    const QString mp3 = FData.filePath(QStringLiteral("say \"hi\" it's $5 Ærø.mp3"));
+    FAnswers << mp3;
+    Child<QAction>("SaveasMP31")->trigger(); // the popup entry
+    ASSERT_EQ(FDialogs.size(), 2);
+    EXPECT_EQ(FDialogs[1].Request.Filter, QStringLiteral("MP3 File (*.mp3)|*.mp3"));
+    EXPECT_EQ(FDialogs[1].Request.DefaultExt, QStringLiteral("mp3"));
+    EXPECT_EQ(FDialogs[1].Request.FileName, wav);
+    ExpectCompleted(mp3);
+    const SoundInputs::TProbe probe = SoundInputs::Probe(mp3);
+    EXPECT_EQ(probe.FormatName, QStringLiteral("mp3"));
+    EXPECT_GT(probe.Duration, 0.5); // the echo lengthens the half second
+
+    // Cancel: nothing happens.
+    Child<QAction>("SaveasMP32")->trigger();
+    Child<QAction>("SaveasWAV1")->trigger();
+    EXPECT_EQ(FDialogs.size(), 4);
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormSaveTest, FailuresAreReported)
+{
+    FAnswers << FData.filePath(QStringLiteral("no/such/folder/a.mp3"));
+    Child<QAction>("SaveasMP31")->trigger();
+    ExpectOneMessage("MP3 Conversion Failed!", "Error", TUserDialogs::IconError);
+
+    FAnswers << FData.filePath(QStringLiteral("no/such/folder/a.wav"));
+    Child<QAction>("SaveasWAV1")->trigger();
+    ExpectOneMessage("WAV Save Failed!", "Error", TUserDialogs::IconError);
+
+    // No result left to save: no dialog.
+    ASSERT_TRUE(QFile::remove(WorkFile()));
+    FDialogs.clear();
+    Child<QAction>("SaveasMP31")->trigger();
+    ExpectOneMessage("No file to save!", "Warning", TUserDialogs::IconWarning);
+    Child<QAction>("SaveasWAV1")->trigger();
+    ExpectOneMessage("No file to save!", "Warning", TUserDialogs::IconWarning);
+    EXPECT_TRUE(FDialogs.isEmpty());
+}
+
+TEST_F(AppFormWorkflowTest, FileMenuSaveEntriesDoNothingWhileSaveIsDisabled)
+{
+    // A result from an earlier session is there, but nothing completed yet.
+    QDir().mkpath(QFileInfo(WorkFile()).path());
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("short.wav")), WorkFile()));
+    ASSERT_FALSE(SaveButton()->isEnabled());
+    FAnswers << FData.filePath(QStringLiteral("x.wav"));
+    Child<QAction>("SaveasWAV2")->trigger();
+    Child<QAction>("SaveasMP32")->trigger();
+    EXPECT_TRUE(FDialogs.isEmpty());
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormSaveTest, SaveButtonDoesNotReopenTheMenuItJustClosed)
+{
+    QMenu *menu = Child<QMenu>("PopupMenu1");
+    int shown = 0;
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [&] {
+        ++shown;
+        QTimer::singleShot(0, menu, &QMenu::close);
+    });
+    // Each click returns once the menu has closed again. The press that
+    // closes an open popup also reaches the button: right after the close it
+    // must not reopen the menu; a later press does.
+    QTest::mouseClick(SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(menu->property("PopupComponent").value<QObject *>(), SaveButton());
+    QTest::mouseClick(SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, 1);
+    QTest::qWait(150);
+    QTest::mouseClick(SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(FDialogs.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "gui/UserDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+namespace {
+
+// Calls AHandle with the modal dialog of type T as soon as it is up.
+template <typename T>
+void WhenModalShows(std::function<void(T *)> AHandle)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, AHandle] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            AHandle(dialog);
+        }
+    });
+    poll->start(10);
+}
+
+TEST(UserDialogs, NameFiltersFromFilterPairs)
+{
+    const struct
+    {
+        QString Filter;
+        QStringList NameFilters;
+    } cases[] = {
+        {QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav"),
+         {QStringLiteral("Supported Formats (*.mp3 *.wav)")}},
+        {QStringLiteral("WAV File (*.wav)|*.wav"), {QStringLiteral("WAV File (*.wav)")}},
+        {QStringLiteral("MP3 File|*.mp3|All files|*"), {QStringLiteral("MP3 File (*.mp3)"), QStringLiteral("All files (*)")}},
+        {QString(), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Filter.toStdString());
+        EXPECT_EQ(TUserDialogs::NameFilters(c.Filter), c.NameFilters);
+    }
+}
+
+TEST(UserDialogs, InstalledAnswersSeeEveryRequest)
+{
+    QStringList seen;
+    TUserDialogs::SetMessageAnswer([&](const QString &AText, const QString &ACaption, int AIcon) {
+        seen << AText << ACaption << QString::number(AIcon);
+    });
+    TUserDialogs::SetFileAnswer([&](bool ASave, TUserDialogs::TFileRequest &ARequest) {
+        seen << (ASave ? QStringLiteral("save") : QStringLiteral("open")) << ARequest.Filter << ARequest.FileName;
+        ARequest.FileName = QStringLiteral("/chosen.wav");
+        return ASave;
+    });
+
+    TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"), TUserDialogs::IconWarning);
+    TUserDialogs::TFileRequest request{QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("wav"),
+                                       QStringLiteral("last.wav"), TUserDialogs::ofOverwritePrompt};
+    EXPECT_TRUE(TUserDialogs::SaveFileName(nullptr, request));
+    EXPECT_EQ(request.FileName, QStringLiteral("/chosen.wav"));
+    EXPECT_FALSE(TUserDialogs::OpenFileName(nullptr, request));
+
+    TUserDialogs::SetMessageAnswer({});
+    TUserDialogs::SetFileAnswer({});
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("No file selected!"), QStringLiteral("Warning"), QStringLiteral("48"),
+                                 QStringLiteral("save"), QStringLiteral("WAV File (*.wav)|*.wav"),
+                                 QStringLiteral("last.wav"), QStringLiteral("open"),
+                                 QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("/chosen.wav")}));
+}
+
+TEST(UserDialogs, RealMessageBox)
+{
+    const struct
+    {
+        int Flag;
+        QMessageBox::Icon Icon;
+    } cases[] = {{16, QMessageBox::Critical}, {48, QMessageBox::Warning}, {64, QMessageBox::Information}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Flag);
+        QString text;
+        QString caption;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+            text = ABox->text();
+            caption = ABox->windowTitle();
+            icon = ABox->icon();
+            ABox->button(QMessageBox::Ok)->click();
+        });
+        TUserDialogs::ShowMessage(QStringLiteral("Completed!\r\rLocation: /x.wav"), QStringLiteral("Complete"), c.Flag);
+        EXPECT_EQ(text, QStringLiteral("Completed!\r\rLocation: /x.wav"));
+        EXPECT_EQ(caption, QStringLiteral("Complete"));
+        EXPECT_EQ(icon, c.Icon);
+    }
+}
+
+TEST(UserDialogs, RealSaveDialogAddsTheDefaultExtension)
+{
+    QTemporaryDir folder;
+    QStringList filters;
+    bool confirmsOverwrite = false;
+    WhenModalShows<QFileDialog>([&](QFileDialog *ADialog) {
+        filters = ADialog->nameFilters();
+        confirmsOverwrite = !ADialog->testOption(QFileDialog::DontConfirmOverwrite);
+        ADialog->setDirectory(folder.path());
+        ADialog->selectFile(QStringLiteral("result"));
+        static_cast<QDialog *>(ADialog)->accept(); // QFileDialog::accept, which adds the suffix
+    });
+    TUserDialogs::TFileRequest request{QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("wav"), QString(),
+                                       TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly};
+    ASSERT_TRUE(TUserDialogs::SaveFileName(nullptr, request));
+    EXPECT_EQ(request.FileName, folder.filePath(QStringLiteral("result.wav")));
+    EXPECT_EQ(filters, QStringList{QStringLiteral("WAV File (*.wav)")});
+    EXPECT_TRUE(confirmsOverwrite);
+}
+
+TEST(UserDialogs, CancelledOpenDialogKeepsTheName)
+{
+    WhenModalShows<QFileDialog>([](QFileDialog *ADialog) {
+        EXPECT_EQ(ADialog->fileMode(), QFileDialog::ExistingFile);
+        ADialog->reject();
+    });
+    TUserDialogs::TFileRequest request{QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav"),
+                                       QStringLiteral("mp3"), QStringLiteral("before.mp3"), 0};
+    EXPECT_FALSE(TUserDialogs::OpenFileName(nullptr, request));
+    EXPECT_EQ(request.FileName, QStringLiteral("before.mp3"));
+}
+
+} // namespace
