@@ -14,7 +14,6 @@ int RunApplication(int argc, char *argv[])
     if (argc > 1)
         return RunCommandLine(argc, argv);
     QApplication application(argc, argv);
-    // Every top-level Qt window has its own taskbar entry; nothing to switch on.
     QApplication::setApplicationName(QStringLiteral("Tonara"));
     TAppForm appForm;
     appForm.show();

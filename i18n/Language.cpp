@@ -34,7 +34,7 @@ std::optional<QString> EntryValue(const QStringList &ALines, const QString &AKey
     return std::nullopt;
 }
 
-// Like a Windows existence test for files: anything that is not a folder.
+// Anything that exists and is not a folder counts: a language file may be a link or a special file.
 bool IsExistingFile(const QString &APath)
 {
     const QFileInfo info(APath);

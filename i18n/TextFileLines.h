@@ -5,7 +5,8 @@
 #include <QStringList>
 #include <QStringView>
 
-// Reading small text files into lines, the way a Windows string list reads them.
+// Reading small text files into lines: any of the three line ends counts, so a
+// file edited on any system reads the same.
 
 // Splits text at CR LF, LF or CR. A line end at the very end starts no further line,
 // so "a\n" is one line and an empty text has none.

@@ -17,7 +17,7 @@ QString TSettingsStore::ReadString(const QString &ASection, const QString &AName
 void TSettingsStore::WriteString(const QString &ASection, const QString &AName, const QString &AValue)
 {
     FSettings.setValue(Key(ASection, AName), AValue);
-    FSettings.sync(); // on disk at once, as a registry write would be
+    FSettings.sync(); // on disk at once: another process may read it before we end
 }
 
 TSettingsStore &SettingsStore()

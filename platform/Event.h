@@ -4,8 +4,8 @@ namespace Platform {
 
 // A waitable event on an eventfd, so it can sit in one poll() with pipes and
 // process descriptors. Manual-reset: stays set until Reset. Auto-reset: the
-// waiter that wakes on it clears it with Consume, the way a wait on a Windows
-// event does; several Set calls before that count as one.
+// waiter that wakes on it clears it with Consume, so one Set wakes one wait;
+// several Set calls before that count as one.
 class TEvent
 {
 public:

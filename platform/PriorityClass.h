@@ -17,7 +17,7 @@ constexpr int REALTIME_PRIORITY_CLASS = 0x100;
 //   ABOVE_NORMAL -5, HIGH -10, REALTIME -20.
 // Other flags in AFlags are ignored; no priority flag means none. Values
 // below the parent's need privileges; without them the child simply keeps
-// the parent's nice value, as Windows quietly lowers REALTIME to HIGH.
+// the parent's nice value: a priority is a wish, never a reason to fail a run.
 std::optional<int> NiceValueOfPriorityClass(int AFlags);
 
 } // namespace Platform

@@ -58,7 +58,8 @@ QByteArray LanguageAndRegion(const QByteArray &AIcuName)
     return QByteArray(language) + '_' + QByteArray(country);
 }
 
-// Windows only ever reports a regional UI language; find the region ICU expects.
+// Language ids name a language with its region ("de" alone has no regional id);
+// find the region ICU expects.
 quint32 RegionalLcid(const QByteArray &AIcuName, quint32 ANeutralLcid)
 {
     const QByteArray maximized = Maximized(AIcuName);

@@ -23,7 +23,7 @@ class TRunnerThread;
 class TProcessRunner : public QObject
 {
     Q_OBJECT
-    // Stored with the form.
+    // The settings of a run, readable and writable through Qt's property system.
     Q_PROPERTY(QString CommandLine READ CommandLine WRITE SetCommandLine)
     Q_PROPERTY(QString CurrentDir READ CurrentDir WRITE SetCurrentDir)
     Q_PROPERTY(QStringList Environment READ EnvironmentEntries)
