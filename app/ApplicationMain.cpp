@@ -1,7 +1,7 @@
 #include "app/ApplicationMain.h"
 
-#include "gui/AppForm.h"
 #include "cli/CommandLineMode.h"
+#include "gui/AppForm.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "cli/CommandLineMode.h"
 
-#include "identity/AppIdentity.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
 #include "effects/EffectPresets.h"
+#include "identity/AppIdentity.h"
 #include "platform/ExecutableFolder.h"
 
 #include <QCoreApplication>
@@ -32,7 +32,8 @@ int PrintVersion()
 int PrintCommands(const TCommandLineOptions &AOptions)
 {
     for (const QString &input : AOptions.Inputs)
-        PrintLine(stdout, BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
+        PrintLine(stdout,
+                  BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
     return 0;
 }
 

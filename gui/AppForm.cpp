@@ -1,16 +1,16 @@
 #include "gui/AppForm.h"
 
-#include "identity/AppIdentity.h"
 #include "effects/EffectPresets.h"
 #include "effects/FileSizeOf.h"
-#include "online/OnlineHelp.h"
-#include "gui/PopupUnderButton.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
-#include "identity/SettingsStore.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
+#include "identity/AppIdentity.h"
+#include "identity/SettingsStore.h"
+#include "online/OnlineHelp.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
 #include "ui_AppForm.h"
@@ -41,9 +41,12 @@ const QString StopCaption = QStringLiteral("Stop");
 bool AbortRequested = false;
 
 TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
-    : QMainWindow(AParent), FUi(std::make_unique<Ui::TAppForm>()), TimerChecker(new QTimer(this)),
-      FUpdateResults(std::make_shared<TUpdateCheckResults>()), ProcessRunner1(new TProcessRunner(this)),
-      MediaPlayer1(new TMediaPlayer(this))
+    : QMainWindow(AParent)
+    , FUi(std::make_unique<Ui::TAppForm>())
+    , TimerChecker(new QTimer(this))
+    , FUpdateResults(std::make_shared<TUpdateCheckResults>())
+    , ProcessRunner1(new TProcessRunner(this))
+    , MediaPlayer1(new TMediaPlayer(this))
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
@@ -172,8 +175,7 @@ void TAppForm::FillEffectList()
 }
 
 void TAppForm::SetLanguageFile(const QString &)
-{
-}
+{}
 
 void TAppForm::ComboBox1Change()
 {

@@ -2,8 +2,8 @@
 
 #include "effects/FfmpegProgress.h"
 #include "gui/MediaPlayer.h"
-#include "online/UpdateCheckService.h"
 #include "gui/UserDialogs.h"
+#include "online/UpdateCheckService.h"
 #include "process/ProcessRunnerTypes.h"
 
 #include <QMainWindow>
@@ -91,8 +91,7 @@ private:
     QAction *SaveasMP31;
     QAction *SaveasWAV1;
     TUserDialogs::TFileRequest OpenDialog1;
-    TUserDialogs::TFileRequest SaveDialog1; // keeps the name chosen last
+    TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
 };
-

@@ -5,8 +5,7 @@
 
 TCallQueue::TCallQueue(QObject *ATarget)
     : FTarget(ATarget)
-{
-}
+{}
 
 // Appends the calls of AFrom to ATo, in order, and empties AFrom.
 void TCallQueue::MoveAll(std::deque<TCall> &AFrom, std::deque<TCall> &ATo)

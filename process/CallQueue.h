@@ -34,10 +34,15 @@ public:
 
         TCall() = default;
         TCall(TFunction AFunction, void *AContext, QString AText, int AValue)
-            : Function(AFunction), Context(AContext), Text(std::move(AText)), Value(AValue)
-        {
-        }
-        template <class F> requires std::is_invocable_v<F &> TCall(F &&AClosure) : Closure(std::forward<F>(AClosure)) {}
+            : Function(AFunction)
+            , Context(AContext)
+            , Text(std::move(AText))
+            , Value(AValue)
+        {}
+        template <class F>
+        requires std::is_invocable_v<F &> TCall(F &&AClosure)
+            : Closure(std::forward<F>(AClosure))
+        {}
 
         void operator()() { Function ? Function(Context, Text, Value) : Closure(); }
 
@@ -69,8 +74,8 @@ private:
 
     QMutex FLock;
     std::deque<TCall> FIncoming; // guarded by FLock
-    QObject *FTarget;             // guarded by FLock; nullptr once detached
-    bool FScheduled = false;      // guarded by FLock
+    QObject *FTarget;            // guarded by FLock; nullptr once detached
+    bool FScheduled = false;     // guarded by FLock
 
     std::deque<TCall> FRunning; // target's thread only
     bool FDetached = false;     // target's thread only

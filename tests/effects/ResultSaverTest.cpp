@@ -1,7 +1,7 @@
 #include "effects/ResultSaver.h"
 
-#include "support/SoundInputs.h"
 #include "support/ScopedEnv.h"
+#include "support/SoundInputs.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,9 +77,10 @@ TEST_F(ResultSaverTest, WavFailuresAreReportedAndKeepTheOldFile)
 
 TEST_F(ResultSaverTest, Mp3CommandLineQuotesBothPaths)
 {
-    EXPECT_EQ(Mp3ConversionCommand(QStringLiteral("/home/u/.local/share/Quillaby/Tonara/output.wav"),
-                                   QStringLiteral("/home/u/My Music/a b.mp3")),
-              QStringLiteral(R"(ffmpeg -y -i "/home/u/.local/share/Quillaby/Tonara/output.wav" "/home/u/My Music/a b.mp3")"));
+    EXPECT_EQ(
+        Mp3ConversionCommand(QStringLiteral("/home/u/.local/share/Quillaby/Tonara/output.wav"),
+                             QStringLiteral("/home/u/My Music/a b.mp3")),
+        QStringLiteral(R"(ffmpeg -y -i "/home/u/.local/share/Quillaby/Tonara/output.wav" "/home/u/My Music/a b.mp3")"));
     EXPECT_EQ(Mp3ConversionCommand(QStringLiteral("/w/output.wav"), QStringLiteral(R"(/m/say "hi".mp3)")),
               QStringLiteral(R"(ffmpeg -y -i "/w/output.wav" "/m/say \"hi\".mp3")"));
 }

@@ -4,11 +4,11 @@
 
 #include "gui/AppForm.h"
 
+#include "gui/UserDialogs.h"
+#include "identity/AppIdentity.h"
+#include "process/ProcessRunner.h"
 #include "support/SoundInputs.h"
 #include "support/VersionFixture.h"
-#include "identity/AppIdentity.h"
-#include "gui/UserDialogs.h"
-#include "process/ProcessRunner.h"
 
 #include <QDeadlineTimer>
 #include <QPushButton>
@@ -29,8 +29,9 @@ TEST(AppFormNoDecoder, ResultThatCannotBePlayedIsReportedAndPlayComesBack)
     ASSERT_TRUE(SoundInputs::Make(input, 0.3));
 
     QStringList messages;
-    TUserDialogs::SetMessageAnswer(
-        [&](const QString &AText, const QString &ACaption, int AIcon) { messages << AText + u'|' + ACaption + u'|' + QString::number(AIcon); });
+    TUserDialogs::SetMessageAnswer([&](const QString &AText, const QString &ACaption, int AIcon) {
+        messages << AText + u'|' + ACaption + u'|' + QString::number(AIcon);
+    });
     TUserDialogs::SetFileAnswer([&](bool, TUserDialogs::TFileRequest &ARequest) {
         ARequest.FileName = input;
         return true;

@@ -1,5 +1,5 @@
-#include "online/ServerAddress.h"
 #include "online/BuildSettings.h"
+#include "online/ServerAddress.h"
 
 #include "support/ScopedEnv.h"
 

@@ -1,13 +1,13 @@
 #include "platform/VersionResource.h"
 
-#include "support/ElfFixture.h"
 #include "platform/OSError.h"
+#include "support/ElfFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/QtPrinters.h"
 

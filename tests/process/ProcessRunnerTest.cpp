@@ -131,8 +131,10 @@ TEST(ProcessRunner, AnUnhandledFailureIsShownOnceBeforeOnTerminated)
         QString FirstLine;
     } cases[] = {
         {"no handler", {}, QStringLiteral("ECreateProcessError")},
-        {"handler leaves AHandled", [](QObject *, const std::exception &, bool &) {}, QStringLiteral("ECreateProcessError")},
-        {"handler raises", [](QObject *, const std::exception &, bool &) { throw EProcessRunner(QStringLiteral("oops")); },
+        {"handler leaves AHandled", [](QObject *, const std::exception &, bool &) {},
+         QStringLiteral("ECreateProcessError")},
+        {"handler raises",
+         [](QObject *, const std::exception &, bool &) { throw EProcessRunner(QStringLiteral("oops")); },
          QStringLiteral("EProcessRunner")},
     };
     for (const auto &c : cases) {
@@ -209,7 +211,8 @@ TEST(ProcessRunner, ExecuteFromOnTerminatedStartsTheNextRunWithLinesCleared)
     r.Runner.SetOnTerminated([&](QObject *) {
         linesPerRun << r.Runner.Lines()->ToStringList();
         if (linesPerRun.size() < 3) {
-            r.Runner.SetCommandLine(HelperCommand({WriteStep(QStringLiteral("run %1\n").arg(linesPerRun.size() + 1).toLatin1())}));
+            r.Runner.SetCommandLine(
+                HelperCommand({WriteStep(QStringLiteral("run %1\n").arg(linesPerRun.size() + 1).toLatin1())}));
             r.Runner.Execute();
             EXPECT_TRUE(r.Runner.IsRunning());
             EXPECT_EQ(r.Runner.Lines()->Count(), 0);
@@ -256,12 +259,12 @@ TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
             pid = ABuf.trimmed().toInt();
             return QString::fromLatin1(ABuf);
         });
-        r->StartHelper({QStringLiteral("pid"),
-                        moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
+        r->StartHelper(
+            {QStringLiteral("pid"), moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
         if (moment != BeforeTheWorkerStarted)
             ASSERT_TRUE(SpinUntil([&] { return pid != 0; }));
         if (moment == WhileAskedToTerminate)
-            r->Runner.Stop(); // the worker asks OnTerminateProcess and waits for it
+            r->Runner.Stop();             // the worker asks OnTerminateProcess and waits for it
         if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
             ASSERT_TRUE(SpinUntil([&] { return kill(pid, 0) != 0; }));
         delete r;

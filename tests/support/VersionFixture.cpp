@@ -1,7 +1,7 @@
 #include "support/VersionFixture.h"
 
-#include "support/ElfFixture.h"
 #include "platform/VersionResource.h"
+#include "support/ElfFixture.h"
 
 #include <QDir>
 
