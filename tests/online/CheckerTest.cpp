@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include "i18n/CaseName.h"
 #include <thread>
 
 #include "platform/QtPrinters.h"
@@ -137,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckCase{"BlankNoticeNotShown", Reply("2.0", "u", "1", "  \t "), {}, true, true, 1, "2.0", {}},
         TCheckCase{"ErrorPageIsNotAccepted", "<html><body>502 Bad Gateway</body></html>", {}, false, false, 1, Absent,
                    {}}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TCheckCase>);
 
 TEST_F(CheckerFixture, SendsCheckAndIdentity)
 {

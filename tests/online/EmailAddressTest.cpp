@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
+
+namespace {
 
 struct TEmailCase
 {
@@ -14,6 +18,8 @@ struct TEmailCase
 class IsValidEmailCases : public ::testing::TestWithParam<TEmailCase>
 {
 };
+
+} // namespace
 
 TEST_P(IsValidEmailCases, Matches)
 {
@@ -38,4 +44,4 @@ INSTANTIATE_TEST_SUITE_P(
                       TEmailCase{"TwoAts", QStringLiteral("a@b@example.com"), false},
                       TEmailCase{"UpperCase", QStringLiteral("ANN@EXAMPLE.COM"), true},
                       TEmailCase{"Empty", QString(), false}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TEmailCase>);

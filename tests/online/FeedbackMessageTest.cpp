@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
 
 namespace {
@@ -21,6 +23,8 @@ TFeedbackInput Input(TFeedbackChoice AChoice, const QString &AMemo, const QStrin
 
 } // namespace
 
+namespace {
+
 struct TMessageCase
 {
     const char *Name;
@@ -31,6 +35,8 @@ struct TMessageCase
 class FeedbackMessageCases : public ::testing::TestWithParam<TMessageCase>
 {
 };
+
+} // namespace
 
 TEST_P(FeedbackMessageCases, Message)
 {
@@ -55,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Input(TFeedbackChoice::None, QStringLiteral("\n  \t one  \n\n two \n\n")),
                      QStringLiteral("one  \r\n\r\n two")},
         TMessageCase{"NothingAtAll", Input(TFeedbackChoice::None, QStringLiteral(" \n \r\n\t")), QString()}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TMessageCase>);
 
 TEST(FeedbackFields, InOrderWithEmailOnlyWhenGiven)
 {
@@ -68,6 +74,8 @@ TEST(FeedbackFields, InOrderWithEmailOnlyWhenGiven)
               common + QStringList{QStringLiteral("email=a@b.c")});
 }
 
+namespace {
+
 struct TOkReplyCase
 {
     const char *Name;
@@ -78,6 +86,8 @@ struct TOkReplyCase
 class FeedbackReplyCases : public ::testing::TestWithParam<TOkReplyCase>
 {
 };
+
+} // namespace
 
 TEST_P(FeedbackReplyCases, OkRule)
 {
@@ -93,4 +103,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, FeedbackReplyCases,
                                            TOkReplyCase{"SecondLine", QStringLiteral("OK\r\nmore"), false},
                                            TOkReplyCase{"Empty", QString(), false},
                                            TOkReplyCase{"ErrorPage", QStringLiteral("<html>OK</html>"), false}),
-                         [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+                         CaseName<TOkReplyCase>);

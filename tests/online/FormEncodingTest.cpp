@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
+
+namespace {
 
 struct TEncodingCase
 {
@@ -16,6 +20,8 @@ struct TEncodingCase
 class EncodeFormFieldsCases : public ::testing::TestWithParam<TEncodingCase>
 {
 };
+
+} // namespace
 
 TEST_P(EncodeFormFieldsCases, Body)
 {
@@ -37,4 +43,4 @@ INSTANTIATE_TEST_SUITE_P(
         TEncodingCase{"NoEqualsLeftOut", {"loose", "g=1"}, "g=1"},
         TEncodingCase{"NameEncodedToo", {"a b=c"}, "a+b=c"},
         TEncodingCase{"Nothing", {}, ""}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TEncodingCase>);

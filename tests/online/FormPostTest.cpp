@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+
+#include "i18n/CaseName.h"
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -99,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   QStringLiteral("close")},
                       TSchemeCase{"Http", QStringLiteral("http"), QStringLiteral("application/x-www-form-urlencoded"),
                                   QString()}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TSchemeCase>);
 
 namespace {
 
@@ -194,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
         TReplyCase{"Utf8ReplyWithoutCharset", QStringLiteral("http"),
                    WithBody(Answer({}), QStringLiteral("Grüße\r\n"), QStringLiteral("text/plain")), false, 0, 2000,
                    QStringLiteral("Grüße\r\n")}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TReplyCase>);
 
 class PostFormTrust : public OnlineFixture
 {
@@ -298,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Answer(QStringLiteral("busy"), 503), QString(), {QStringLiteral("http")}, 0, 2000},
         TFallbackCase{"BothSilent", Behaviour(QStringLiteral("silent")), Behaviour(QStringLiteral("silent")), QString(),
                       {QStringLiteral("https"), QStringLiteral("http")}, 5800, 8500}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TFallbackCase>);
 
 TEST_F(PostFormTrust, NothingListeningOnEitherScheme)
 {

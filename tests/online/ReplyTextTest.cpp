@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
+
+namespace {
 
 struct TSplitCase
 {
@@ -17,6 +21,8 @@ struct TSplitCase
 class SplitLinesCases : public ::testing::TestWithParam<TSplitCase>
 {
 };
+
+} // namespace
 
 TEST_P(SplitLinesCases, BreaksAtCrLfOrCrLf)
 {
@@ -32,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TSplitCase{"LfCrIsTwoBreaks", QStringLiteral("a\n\rb"), {"a", "", "b"}},
                       TSplitCase{"EmptyLinesKept", QStringLiteral("\r\n\r\nOK"), {"", "", "OK"}},
                       TSplitCase{"OnlyABreak", QStringLiteral("\n"), {""}}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TSplitCase>);
 
 TEST(TrimControls, RemovesBlanksAndControlsAtBothEndsOnly)
 {
@@ -42,6 +48,8 @@ TEST(TrimControls, RemovesBlanksAndControlsAtBothEndsOnly)
     // A no-break space is not a control character.
     EXPECT_EQ(TrimControls(QStringLiteral("\u00a0x")), QStringLiteral("\u00a0x"));
 }
+
+namespace {
 
 struct TTagCase
 {
@@ -54,6 +62,8 @@ struct TTagCase
 class ExtractTagCases : public ::testing::TestWithParam<TTagCase>
 {
 };
+
+} // namespace
 
 TEST_P(ExtractTagCases, ValueBetweenTheMarks)
 {
@@ -77,7 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
         TTagCase{"EmptyLine", QString(), QStringLiteral("url"), QString()},
         TTagCase{"EmptyTag", QStringLiteral("<>x</>"), QString(), QString()},
         TTagCase{"MarksInsideValue", QStringLiteral("<a><a></a></a>"), QStringLiteral("a"), QStringLiteral("<a></a>")}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TTagCase>);
+
+namespace {
 
 struct TDecodeCase
 {
@@ -90,6 +102,8 @@ struct TDecodeCase
 class DecodeReplyBodyCases : public ::testing::TestWithParam<TDecodeCase>
 {
 };
+
+} // namespace
 
 TEST_P(DecodeReplyBodyCases, UsesTheDeclaredCharset)
 {
@@ -107,4 +121,4 @@ INSTANTIATE_TEST_SUITE_P(
         TDecodeCase{"Ascii", "OK", "text/plain;charset=us-ascii", QStringLiteral("OK")},
         TDecodeCase{"UnknownCharsetIsUtf8", "\xc3\xa9", "text/plain; charset=x-unknown", QStringLiteral("é")},
         TDecodeCase{"Utf16", QByteArray("\xff\xfeO\0K\0", 6), "text/plain; charset=utf-16", QStringLiteral("OK")}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TDecodeCase>);

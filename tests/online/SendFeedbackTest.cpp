@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
 #include "platform/ScopedEnv.h"
 
@@ -88,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                   Answer(QStringLiteral("OK")), TFeedbackOutcome::InvalidEmail, {}},
         TSendCase{"NothingToSend", TFeedbackInput{TFeedbackChoice::None, {}, {}, QStringLiteral(" \r\n "), {}},
                   Answer(QStringLiteral("OK")), TFeedbackOutcome::NothingToSend, {}}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TSendCase>);
 
 TEST_F(OnlineFixture, FeedbackFallsBackToHttp)
 {

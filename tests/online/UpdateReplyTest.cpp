@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/CaseName.h"
+
 #include "platform/QtPrinters.h"
+
+namespace {
 
 struct TCheckReplyCase
 {
@@ -19,6 +23,8 @@ struct TCheckReplyCase
 class ParseCheckReplyCases : public ::testing::TestWithParam<TCheckReplyCase>
 {
 };
+
+} // namespace
 
 TEST_P(ParseCheckReplyCases, ReadsItsLines)
 {
@@ -47,7 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckReplyCase{"BadLinesStillAccepted", QStringLiteral("junk\r<url>u\r\r<result>1</result>\r\r<important>"),
                    {true, QString(), QString(), QString()}},
         TCheckReplyCase{"Empty", QString(), {false, {}, {}, {}}}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TCheckReplyCase>);
+
+namespace {
 
 struct TVersionCase
 {
@@ -59,6 +67,8 @@ struct TVersionCase
 class OfferedVersionCases : public ::testing::TestWithParam<TVersionCase>
 {
 };
+
+} // namespace
 
 // The running version is 1.9 throughout.
 TEST_P(OfferedVersionCases, DifferenceThatReadsAsANumber)
@@ -81,7 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, OfferedVersionCases,
                                            TVersionCase{"Blank", QStringLiteral("2.0 "), false},
                                            TVersionCase{"OnlySign", QStringLiteral("-."), false},
                                            TVersionCase{"OtherTextSameDigits", QStringLiteral("19"), true}),
-                         [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+                         CaseName<TVersionCase>);
+
+namespace {
 
 struct TAddressCase
 {
@@ -93,6 +105,8 @@ struct TAddressCase
 class DownloadAddressCases : public ::testing::TestWithParam<TAddressCase>
 {
 };
+
+} // namespace
 
 TEST_P(DownloadAddressCases, OnlyAbsoluteWebAddresses)
 {
@@ -113,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TAddressCase{"OtherScheme", QStringLiteral("ftp://example.com/x"), false},
                       TAddressCase{"NoHost", QStringLiteral("http:///x"), false},
                       TAddressCase{"Malformed", QStringLiteral("http://exa mple.com/"), false}),
-    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TAddressCase>);
 
 TEST(ServerEndpoints, HostAndPathWithoutScheme)
 {
