@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "i18n/CaseName.h"
+#include <chrono>
 #include <thread>
 
 #include "platform/QtPrinters.h"
@@ -218,4 +219,23 @@ TEST_F(CheckerFixture, OwnThreadWaitsForTheNotice)
     EXPECT_EQ(UpdateOffer().ServerVersion, QStringLiteral("2.0"));
     // The thread lets go of the results when it ends: the checker was freed.
     EXPECT_TRUE(QTest::qWaitFor([&] { return results.use_count() == 1; }, 5000));
+}
+
+// The window's side of the hand-over without an event loop in between, so that
+// nothing but CheckFinished orders the results (what ThreadSanitizer checks).
+TEST_F(CheckerFixture, ResultsPublishedBeforeCheckFinished)
+{
+    TFormServer server(Answer(Reply("2.0", "https://dl.example.com/t.zip", "1")), Behaviour(QStringLiteral("drop")));
+    const TScopedEnv address("TONARA_SERVER", server.Authority().toUtf8());
+    auto results = std::make_shared<TUpdateCheckResults>();
+    UpdateCheckStarter({})(results);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!results->CheckFinished.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(results->CheckFinished.load(std::memory_order_acquire));
+    EXPECT_TRUE(results->UpdateSwitchAvailable);
+    EXPECT_TRUE(results->UpdateAvailable);
+    EXPECT_EQ(results->ShowUpdateValue, 1);
+    EXPECT_EQ(UpdateOffer().ServerVersion, QStringLiteral("2.0"));
+    EXPECT_EQ(UpdateOffer().UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
 }
