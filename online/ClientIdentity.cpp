@@ -17,10 +17,11 @@ constexpr qsizetype ComputerNameLength = 15;
 
 QString ReadComputerName()
 {
-    std::vector<char> buffer(static_cast<size_t>(sysconf(_SC_HOST_NAME_MAX)) + 1, '\0');
-    if (gethostname(buffer.data(), buffer.size() - 1) != 0)
+    // Linux host names have at most 64 bytes; the last byte stays the terminator.
+    char buffer[256] = {};
+    if (gethostname(buffer, sizeof buffer - 1) != 0)
         return {};
-    return QString::fromLocal8Bit(buffer.data()).left(ComputerNameLength);
+    return QString::fromLocal8Bit(buffer).left(ComputerNameLength);
 }
 
 QString UserNameOf(unsigned AUid)
