@@ -1,0 +1,12 @@
+#include "online/CurlGlobal.h"
+
+#include <curl/curl.h>
+#include <mutex>
+
+void EnsureCurlGlobalInit()
+{
+    // curl_global_init is not thread-safe itself; the update check and the
+    // feedback form may post at the same time.
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}

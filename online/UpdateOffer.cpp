@@ -1,0 +1,7 @@
+#include "online/UpdateOffer.h"
+
+TUpdateOffer &UpdateOffer()
+{
+    static TUpdateOffer offer;
+    return offer;
+}
