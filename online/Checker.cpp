@@ -37,9 +37,9 @@ QString AskServer()
 } // namespace
 
 TChecker::TChecker(std::shared_ptr<TUpdateCheckResults> AResults, TShowNotice AShowNotice)
-    : FResults(std::move(AResults)), FShowNotice(std::move(AShowNotice))
-{
-}
+    : FResults(std::move(AResults))
+    , FShowNotice(std::move(AShowNotice))
+{}
 
 void TChecker::Start(std::shared_ptr<TUpdateCheckResults> AResults, TShowNotice AShowNotice)
 {

@@ -1,3 +1,5 @@
 #include "online/EWebRequest.h"
 
-EWebRequest::EWebRequest(const std::string &AMessage) : std::runtime_error(AMessage) {}
+EWebRequest::EWebRequest(const std::string &AMessage)
+    : std::runtime_error(AMessage)
+{}

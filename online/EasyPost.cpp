@@ -22,7 +22,9 @@ size_t AppendToBody(char *AData, size_t ASize, size_t ACount, void *ABody)
 } // namespace
 
 TEasyPost::TEasyPost(const QByteArray &AUrl, const QByteArrayList &AHeaders, const QByteArray &ABody)
-    : FSecure(AUrl.startsWith("https://")), FBody(ABody), FCaFile(CertificateAuthorityFile().toLocal8Bit())
+    : FSecure(AUrl.startsWith("https://"))
+    , FBody(ABody)
+    , FCaFile(CertificateAuthorityFile().toLocal8Bit())
 {
     EnsureCurlGlobalInit();
     FEasy = curl_easy_init();

@@ -102,8 +102,7 @@ struct TCheckCase
 };
 
 class CheckerCases : public CheckerFixture, public ::testing::WithParamInterface<TCheckCase>
-{
-};
+{};
 
 } // namespace
 
@@ -129,17 +128,23 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckCase{"EmptyVersion", Reply("", "http://x/", "1"), {}, true, false, 1, "", {}},
         TCheckCase{"LetterAfterDigits", Reply("2.0b", "http://x/", "1"), {}, true, false, 1, "2.0b", {}},
         TCheckCase{"ResultTwo", Reply("2.0", "http://x/", "2", "Hello"), {}, false, false, 1, Absent, {}},
-        TCheckCase{"ThreeLines", "<version>2.0</version>\n<url>u</url>\n<result>1</result>\n", {}, false, false, 1,
-                   Absent, {}},
+        TCheckCase{"ThreeLines",
+                   "<version>2.0</version>\n<url>u</url>\n<result>1</result>\n",
+                   {},
+                   false,
+                   false,
+                   1,
+                   Absent,
+                   {}},
         TCheckCase{"ShowUpdateZero", Reply("2.0", "http://x/", "1"), "0", true, false, 0, "2.0", {}},
         TCheckCase{"ShowUpdateTwo", Reply("2.0", "http://x/", "1"), "2", true, false, 2, "2.0", {}},
         TCheckCase{"ShowUpdateNotANumber", Reply("2.0", "http://x/", "1"), "yes", true, true, 1, "2.0", {}},
-        TCheckCase{"NoticeShownWithoutPopup", Reply("1.9", "u", "1", " Read me "), {}, true, false, 1, "1.9",
-                   {" Read me "}},
+        TCheckCase{
+            "NoticeShownWithoutPopup", Reply("1.9", "u", "1", " Read me "), {}, true, false, 1, "1.9", {" Read me "}},
         TCheckCase{"NoticeAndPopup", Reply("2.0", "u", "1", "News"), {}, true, true, 1, "2.0", {"News"}},
         TCheckCase{"BlankNoticeNotShown", Reply("2.0", "u", "1", "  \t "), {}, true, true, 1, "2.0", {}},
-        TCheckCase{"ErrorPageIsNotAccepted", "<html><body>502 Bad Gateway</body></html>", {}, false, false, 1, Absent,
-                   {}}),
+        TCheckCase{
+            "ErrorPageIsNotAccepted", "<html><body>502 Bad Gateway</body></html>", {}, false, false, 1, Absent, {}}),
     CaseName<TCheckCase>);
 
 TEST_F(CheckerFixture, SendsCheckAndIdentity)

@@ -49,9 +49,12 @@ TEST(OSDescription, KernelVersionAndWordSize)
     {
         QString Release;
         int Major, Minor, Patch;
-    } cases[] = {{QStringLiteral("6.1.0-18-amd64"), 6, 1, 0},     {QStringLiteral("6.18.44-fc-v1523"), 6, 18, 44},
-                 {QStringLiteral("5.15.133.1-microsoft"), 5, 15, 133}, {QStringLiteral("4.19"), 4, 19, 0},
-                 {QStringLiteral("3"), 3, 0, 0},                     {QStringLiteral("weird"), 0, 0, 0}};
+    } cases[] = {{QStringLiteral("6.1.0-18-amd64"), 6, 1, 0},
+                 {QStringLiteral("6.18.44-fc-v1523"), 6, 18, 44},
+                 {QStringLiteral("5.15.133.1-microsoft"), 5, 15, 133},
+                 {QStringLiteral("4.19"), 4, 19, 0},
+                 {QStringLiteral("3"), 3, 0, 0},
+                 {QStringLiteral("weird"), 0, 0, 0}};
     for (const auto &c : cases) {
         const TKernelVersion version = KernelVersionOf(c.Release);
         EXPECT_EQ(version.Major, c.Major) << qPrintable(c.Release);
@@ -86,9 +89,12 @@ TEST(LocaleTag, LanguageAndTerritory)
     {
         const char *Locale;
         QString Tag;
-    } cases[] = {{"de_DE.UTF-8", QStringLiteral("de-DE")}, {"en_US", QStringLiteral("en-US")},
-                 {"pt_BR.UTF-8@euro", QStringLiteral("pt-BR")}, {"de", QStringLiteral("de-DE")},
-                 {"C", QStringLiteral("en-US")},           {"POSIX", QStringLiteral("en-US")},
+    } cases[] = {{"de_DE.UTF-8", QStringLiteral("de-DE")},
+                 {"en_US", QStringLiteral("en-US")},
+                 {"pt_BR.UTF-8@euro", QStringLiteral("pt-BR")},
+                 {"de", QStringLiteral("de-DE")},
+                 {"C", QStringLiteral("en-US")},
+                 {"POSIX", QStringLiteral("en-US")},
                  {"C.UTF-8", QStringLiteral("en-US")}};
     for (const auto &c : cases)
         EXPECT_EQ(LocaleTagOf(QLocale(QString::fromLatin1(c.Locale))), c.Tag) << c.Locale;
@@ -119,9 +125,12 @@ TEST(ClientIdentity, SevenFieldsInOrder)
     AppVersion = QStringLiteral("1.0");
     const QStringList fields = ClientIdentityFields();
     const QStringList expected = {
-        QStringLiteral("appname=Quillaby - Tonara"),        QStringLiteral("version=1.0"),
-        QStringLiteral("computername=") + ReadComputerName(), QStringLiteral("username=") + ReadUserName(),
-        QStringLiteral("os=") + OSDescription(),             QStringLiteral("local=") + LocaleTag(),
+        QStringLiteral("appname=Quillaby - Tonara"),
+        QStringLiteral("version=1.0"),
+        QStringLiteral("computername=") + ReadComputerName(),
+        QStringLiteral("username=") + ReadUserName(),
+        QStringLiteral("os=") + OSDescription(),
+        QStringLiteral("local=") + LocaleTag(),
         QStringLiteral("guid=") + ReadMachineGuid(),
     };
     EXPECT_EQ(fields, expected);

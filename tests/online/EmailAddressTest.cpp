@@ -16,8 +16,7 @@ struct TEmailCase
 };
 
 class IsValidEmailCases : public ::testing::TestWithParam<TEmailCase>
-{
-};
+{};
 
 } // namespace
 

@@ -33,8 +33,7 @@ struct TMessageCase
 };
 
 class FeedbackMessageCases : public ::testing::TestWithParam<TMessageCase>
-{
-};
+{};
 
 } // namespace
 
@@ -84,8 +83,7 @@ struct TOkReplyCase
 };
 
 class FeedbackReplyCases : public ::testing::TestWithParam<TOkReplyCase>
-{
-};
+{};
 
 } // namespace
 

@@ -68,8 +68,7 @@ struct TSchemeCase
 };
 
 class PostFormRequest : public OnlineFixture, public ::testing::WithParamInterface<TSchemeCase>
-{
-};
+{};
 
 } // namespace
 
@@ -96,11 +95,10 @@ TEST_P(PostFormRequest, SendsExactlyTheForm)
 
 INSTANTIATE_TEST_SUITE_P(
     Schemes, PostFormRequest,
-    ::testing::Values(TSchemeCase{"Https", QStringLiteral("https"),
-                                  QStringLiteral("application/x-www-form-urlencoded; charset=UTF-8"),
-                                  QStringLiteral("close")},
-                      TSchemeCase{"Http", QStringLiteral("http"), QStringLiteral("application/x-www-form-urlencoded"),
-                                  QString()}),
+    ::testing::Values(
+        TSchemeCase{"Https", QStringLiteral("https"),
+                    QStringLiteral("application/x-www-form-urlencoded; charset=UTF-8"), QStringLiteral("close")},
+        TSchemeCase{"Http", QStringLiteral("http"), QStringLiteral("application/x-www-form-urlencoded"), QString()}),
     CaseName<TSchemeCase>);
 
 namespace {
@@ -142,8 +140,7 @@ TServerScript Trickling()
 }
 
 class PostFormReply : public OnlineFixture, public ::testing::WithParamInterface<TReplyCase>
-{
-};
+{};
 
 } // namespace
 
@@ -170,20 +167,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TReplyCase{"HttpsErrorPageIsAReply", QStringLiteral("https"), Answer(QStringLiteral("<h1>Oops</h1>"), 500),
                    false, 0, 2000, QStringLiteral("<h1>Oops</h1>")},
-        TReplyCase{"HttpErrorStatusIsAnError", QStringLiteral("http"), Answer(QStringLiteral("<h1>Oops</h1>"), 500),
-                   true, 0, 2000, {}},
-        TReplyCase{"HttpNotFoundIsAnError", QStringLiteral("http"), Answer(QStringLiteral("gone"), 404), true, 0,
-                   2000, {}},
-        TReplyCase{"HttpsDroppedConnection", QStringLiteral("https"), Behaviour(QStringLiteral("drop")), true, 0, 2000,
+        TReplyCase{"HttpErrorStatusIsAnError",
+                   QStringLiteral("http"),
+                   Answer(QStringLiteral("<h1>Oops</h1>"), 500),
+                   true,
+                   0,
+                   2000,
                    {}},
-        TReplyCase{"HttpDroppedConnection", QStringLiteral("http"), Behaviour(QStringLiteral("drop")), true, 0, 2000,
+        TReplyCase{
+            "HttpNotFoundIsAnError", QStringLiteral("http"), Answer(QStringLiteral("gone"), 404), true, 0, 2000, {}},
+        TReplyCase{
+            "HttpsDroppedConnection", QStringLiteral("https"), Behaviour(QStringLiteral("drop")), true, 0, 2000, {}},
+        TReplyCase{
+            "HttpDroppedConnection", QStringLiteral("http"), Behaviour(QStringLiteral("drop")), true, 0, 2000, {}},
+        TReplyCase{"HttpsCertificateForAnotherName",
+                   QStringLiteral("https"),
+                   Behaviour(QStringLiteral("wrong_name")),
+                   true,
+                   0,
+                   2000,
                    {}},
-        TReplyCase{"HttpsCertificateForAnotherName", QStringLiteral("https"), Behaviour(QStringLiteral("wrong_name")),
-                   true, 0, 2000, {}},
         TReplyCase{"HttpNotHttp", QStringLiteral("http"), Behaviour(QStringLiteral("garbage")), true, 0, 2000, {}},
         TReplyCase{"HttpsNotHttp", QStringLiteral("https"), Behaviour(QStringLiteral("garbage")), true, 0, 2000, {}},
-        TReplyCase{"HttpsNoAnswer", QStringLiteral("https"), Behaviour(QStringLiteral("silent")), true, 2900, 4500,
-                   {}},
+        TReplyCase{"HttpsNoAnswer", QStringLiteral("https"), Behaviour(QStringLiteral("silent")), true, 2900, 4500, {}},
         TReplyCase{"HttpNoAnswer", QStringLiteral("http"), Behaviour(QStringLiteral("silent")), true, 2900, 4500, {}},
         TReplyCase{"HttpsTooSlowAReply", QStringLiteral("https"), Trickling(), true, 2900, 4500, {}},
         TReplyCase{"HttpTooSlowAReply", QStringLiteral("http"), Trickling(), true, 2900, 4500, {}},
@@ -199,8 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName<TReplyCase>);
 
 class PostFormTrust : public OnlineFixture
-{
-};
+{};
 
 TEST_F(PostFormTrust, RefusedConnectionFailsAtOnce)
 {
@@ -240,15 +245,14 @@ struct TFallbackCase
     const char *Name;
     TServerScript Https;
     TServerScript Http;
-    QString Reply; // null: the caller gets an error
+    QString Reply;       // null: the caller gets an error
     QStringList Schemes; // the requests the server records, in order
     int MinMs;
     int MaxMs;
 };
 
 class PostWithFallbackCases : public OnlineFixture, public ::testing::WithParamInterface<TFallbackCase>
-{
-};
+{};
 
 } // namespace
 
@@ -278,29 +282,71 @@ TEST_P(PostWithFallbackCases, HttpOnlyAfterAnHttpsError)
     EXPECT_EQ(schemes, c.Schemes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PostWithFallbackCases,
-    ::testing::Values(
-        TFallbackCase{"HttpsAnswers", Answer(QStringLiteral("secure")), Answer(QStringLiteral("plain")),
-                      QStringLiteral("secure"), {QStringLiteral("https")}, 0, 2000},
-        TFallbackCase{"HttpsDroppedThenHttp", Behaviour(QStringLiteral("drop")), Answer(QStringLiteral("plain")),
-                      QStringLiteral("plain"), {QStringLiteral("http")}, 0, 2000},
-        TFallbackCase{"HttpsErrorPageNoFallback", Answer(QStringLiteral("<h1>503</h1>"), 503),
-                      Answer(QStringLiteral("plain")), QStringLiteral("<h1>503</h1>"), {QStringLiteral("https")}, 0,
-                      2000},
-        TFallbackCase{"HttpsNoAnswerThenHttp", Behaviour(QStringLiteral("silent")), Answer(QStringLiteral("plain")),
-                      QStringLiteral("plain"), {QStringLiteral("https"), QStringLiteral("http")}, 2900, 4500},
-        TFallbackCase{"CertificateNameMismatchThenHttp", Behaviour(QStringLiteral("wrong_name")),
-                      Answer(QStringLiteral("plain")), QStringLiteral("plain"), {QStringLiteral("http")}, 0, 2000},
-        TFallbackCase{"HttpsNotHttpThenHttp", Behaviour(QStringLiteral("garbage")), Answer(QStringLiteral("plain")),
-                      QStringLiteral("plain"), {QStringLiteral("https"), QStringLiteral("http")}, 0, 2000},
-        TFallbackCase{"BothDropped", Behaviour(QStringLiteral("drop")), Behaviour(QStringLiteral("drop")), QString(),
-                      {}, 0, 2000},
-        TFallbackCase{"HttpsDroppedHttpErrorStatus", Behaviour(QStringLiteral("drop")),
-                      Answer(QStringLiteral("busy"), 503), QString(), {QStringLiteral("http")}, 0, 2000},
-        TFallbackCase{"BothSilent", Behaviour(QStringLiteral("silent")), Behaviour(QStringLiteral("silent")), QString(),
-                      {QStringLiteral("https"), QStringLiteral("http")}, 5800, 8500}),
-    CaseName<TFallbackCase>);
+INSTANTIATE_TEST_SUITE_P(Cases, PostWithFallbackCases,
+                         ::testing::Values(TFallbackCase{"HttpsAnswers",
+                                                         Answer(QStringLiteral("secure")),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("secure"),
+                                                         {QStringLiteral("https")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"HttpsDroppedThenHttp",
+                                                         Behaviour(QStringLiteral("drop")),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("plain"),
+                                                         {QStringLiteral("http")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"HttpsErrorPageNoFallback",
+                                                         Answer(QStringLiteral("<h1>503</h1>"), 503),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("<h1>503</h1>"),
+                                                         {QStringLiteral("https")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"HttpsNoAnswerThenHttp",
+                                                         Behaviour(QStringLiteral("silent")),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("plain"),
+                                                         {QStringLiteral("https"), QStringLiteral("http")},
+                                                         2900,
+                                                         4500},
+                                           TFallbackCase{"CertificateNameMismatchThenHttp",
+                                                         Behaviour(QStringLiteral("wrong_name")),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("plain"),
+                                                         {QStringLiteral("http")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"HttpsNotHttpThenHttp",
+                                                         Behaviour(QStringLiteral("garbage")),
+                                                         Answer(QStringLiteral("plain")),
+                                                         QStringLiteral("plain"),
+                                                         {QStringLiteral("https"), QStringLiteral("http")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"BothDropped",
+                                                         Behaviour(QStringLiteral("drop")),
+                                                         Behaviour(QStringLiteral("drop")),
+                                                         QString(),
+                                                         {},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"HttpsDroppedHttpErrorStatus",
+                                                         Behaviour(QStringLiteral("drop")),
+                                                         Answer(QStringLiteral("busy"), 503),
+                                                         QString(),
+                                                         {QStringLiteral("http")},
+                                                         0,
+                                                         2000},
+                                           TFallbackCase{"BothSilent",
+                                                         Behaviour(QStringLiteral("silent")),
+                                                         Behaviour(QStringLiteral("silent")),
+                                                         QString(),
+                                                         {QStringLiteral("https"), QStringLiteral("http")},
+                                                         5800,
+                                                         8500}),
+                         CaseName<TFallbackCase>);
 
 TEST_F(PostFormTrust, NothingListeningOnEitherScheme)
 {

@@ -19,8 +19,7 @@ struct TSplitCase
 };
 
 class SplitLinesCases : public ::testing::TestWithParam<TSplitCase>
-{
-};
+{};
 
 } // namespace
 
@@ -60,8 +59,7 @@ struct TTagCase
 };
 
 class ExtractTagCases : public ::testing::TestWithParam<TTagCase>
-{
-};
+{};
 
 } // namespace
 
@@ -100,8 +98,7 @@ struct TDecodeCase
 };
 
 class DecodeReplyBodyCases : public ::testing::TestWithParam<TDecodeCase>
-{
-};
+{};
 
 } // namespace
 
@@ -110,15 +107,24 @@ TEST_P(DecodeReplyBodyCases, UsesTheDeclaredCharset)
     EXPECT_EQ(DecodeReplyBody(GetParam().Body, GetParam().ContentType), GetParam().Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DecodeReplyBodyCases,
-    ::testing::Values(
-        TDecodeCase{"Utf8", "Gr\xc3\xbc\xc3\x9f" "e", "text/plain; charset=utf-8", QStringLiteral("Grüße")},
-        TDecodeCase{"NoCharsetIsUtf8", "Gr\xc3\xbc\xc3\x9f" "e", "text/plain", QStringLiteral("Grüße")},
-        TDecodeCase{"NoContentType", "\xc3\xa9", "", QStringLiteral("é")},
-        TDecodeCase{"Latin1QuotedUpperCase", "Gr\xfc\xdf" "e", "text/html; CHARSET=\"ISO-8859-1\"",
-                    QStringLiteral("Grüße")},
-        TDecodeCase{"Ascii", "OK", "text/plain;charset=us-ascii", QStringLiteral("OK")},
-        TDecodeCase{"UnknownCharsetIsUtf8", "\xc3\xa9", "text/plain; charset=x-unknown", QStringLiteral("é")},
-        TDecodeCase{"Utf16", QByteArray("\xff\xfeO\0K\0", 6), "text/plain; charset=utf-16", QStringLiteral("OK")}),
-    CaseName<TDecodeCase>);
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeReplyBodyCases,
+                         ::testing::Values(TDecodeCase{"Utf8",
+                                                       "Gr\xc3\xbc\xc3\x9f"
+                                                       "e",
+                                                       "text/plain; charset=utf-8", QStringLiteral("Grüße")},
+                                           TDecodeCase{"NoCharsetIsUtf8",
+                                                       "Gr\xc3\xbc\xc3\x9f"
+                                                       "e",
+                                                       "text/plain", QStringLiteral("Grüße")},
+                                           TDecodeCase{"NoContentType", "\xc3\xa9", "", QStringLiteral("é")},
+                                           TDecodeCase{"Latin1QuotedUpperCase",
+                                                       "Gr\xfc\xdf"
+                                                       "e",
+                                                       "text/html; CHARSET=\"ISO-8859-1\"", QStringLiteral("Grüße")},
+                                           TDecodeCase{"Ascii", "OK", "text/plain;charset=us-ascii",
+                                                       QStringLiteral("OK")},
+                                           TDecodeCase{"UnknownCharsetIsUtf8", "\xc3\xa9",
+                                                       "text/plain; charset=x-unknown", QStringLiteral("é")},
+                                           TDecodeCase{"Utf16", QByteArray("\xff\xfeO\0K\0", 6),
+                                                       "text/plain; charset=utf-16", QStringLiteral("OK")}),
+                         CaseName<TDecodeCase>);

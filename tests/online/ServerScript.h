@@ -17,9 +17,12 @@ struct TServerScript
 
     QJsonObject ToJson() const
     {
-        return {{QStringLiteral("mode"), Mode},         {QStringLiteral("status"), Status},
-                {QStringLiteral("body"), Body},         {QStringLiteral("content_type"), ContentType},
-                {QStringLiteral("body_encoding"), BodyEncoding}, {QStringLiteral("delay"), Delay},
+        return {{QStringLiteral("mode"), Mode},
+                {QStringLiteral("status"), Status},
+                {QStringLiteral("body"), Body},
+                {QStringLiteral("content_type"), ContentType},
+                {QStringLiteral("body_encoding"), BodyEncoding},
+                {QStringLiteral("delay"), Delay},
                 {QStringLiteral("trickle"), Trickle}};
     }
 };

@@ -21,8 +21,7 @@ struct TCheckReplyCase
 };
 
 class ParseCheckReplyCases : public ::testing::TestWithParam<TCheckReplyCase>
-{
-};
+{};
 
 } // namespace
 
@@ -38,20 +37,24 @@ TEST_P(ParseCheckReplyCases, ReadsItsLines)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseCheckReplyCases,
     ::testing::Values(
-        TCheckReplyCase{"Four", QStringLiteral("<version>2.0</version>\r\n<url>http://x/</url>\r\n\r\n<result>1</result>"),
-                   {true, QStringLiteral("2.0"), QStringLiteral("http://x/"), QString()}},
+        TCheckReplyCase{"Four",
+                        QStringLiteral("<version>2.0</version>\r\n<url>http://x/</url>\r\n\r\n<result>1</result>"),
+                        {true, QStringLiteral("2.0"), QStringLiteral("http://x/"), QString()}},
         TCheckReplyCase{"ResultZeroWithNotice",
-                   QStringLiteral("<version>2.0</version>\n<url></url>\nx\n<result>0</result>\ny\n<important> hi "
-                                  "</important>\n"),
-                   {true, QStringLiteral("2.0"), QString(), QStringLiteral(" hi ")}},
-        TCheckReplyCase{"ResultTwo", QStringLiteral("<version>2.0</version>\r\n<url>u</url>\r\n\r\n<result>2</result>"),
-                   {false, {}, {}, {}}},
-        TCheckReplyCase{"ThreeLines", QStringLiteral("<version>2.0</version>\r\n<url>u</url>\r\n<result>1</result>\r\n"),
-                   {false, {}, {}, {}}},
+                        QStringLiteral("<version>2.0</version>\n<url></url>\nx\n<result>0</result>\ny\n<important> hi "
+                                       "</important>\n"),
+                        {true, QStringLiteral("2.0"), QString(), QStringLiteral(" hi ")}},
+        TCheckReplyCase{"ResultTwo",
+                        QStringLiteral("<version>2.0</version>\r\n<url>u</url>\r\n\r\n<result>2</result>"),
+                        {false, {}, {}, {}}},
+        TCheckReplyCase{"ThreeLines",
+                        QStringLiteral("<version>2.0</version>\r\n<url>u</url>\r\n<result>1</result>\r\n"),
+                        {false, {}, {}, {}}},
         TCheckReplyCase{"ResultWithBlank", QStringLiteral("a\rb\rc\r<result> 1</result>"), {false, {}, {}, {}}},
         TCheckReplyCase{"ResultCapitalised", QStringLiteral("a\rb\rc\r<Result>1</Result>"), {false, {}, {}, {}}},
-        TCheckReplyCase{"BadLinesStillAccepted", QStringLiteral("junk\r<url>u\r\r<result>1</result>\r\r<important>"),
-                   {true, QString(), QString(), QString()}},
+        TCheckReplyCase{"BadLinesStillAccepted",
+                        QStringLiteral("junk\r<url>u\r\r<result>1</result>\r\r<important>"),
+                        {true, QString(), QString(), QString()}},
         TCheckReplyCase{"Empty", QString(), {false, {}, {}, {}}}),
     CaseName<TCheckReplyCase>);
 
@@ -65,8 +68,7 @@ struct TVersionCase
 };
 
 class OfferedVersionCases : public ::testing::TestWithParam<TVersionCase>
-{
-};
+{};
 
 } // namespace
 
@@ -103,8 +105,7 @@ struct TAddressCase
 };
 
 class DownloadAddressCases : public ::testing::TestWithParam<TAddressCase>
-{
-};
+{};
 
 } // namespace
 
@@ -114,20 +115,20 @@ TEST_P(DownloadAddressCases, OnlyAbsoluteWebAddresses)
     EXPECT_EQ(DownloadAddress(GetParam().UpdateURL), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DownloadAddressCases,
-    ::testing::Values(TAddressCase{"Https", QStringLiteral("https://dl.example.com/tonara-2.0.zip"), true},
-                      TAddressCase{"Http", QStringLiteral("http://example.com/"), true},
-                      TAddressCase{"Empty", QString(), false},
-                      TAddressCase{"Relative", QStringLiteral("/download/"), false},
-                      TAddressCase{"NoScheme", QStringLiteral("example.com/download"), false},
-                      TAddressCase{"File", QStringLiteral("file:///etc/passwd"), false},
-                      TAddressCase{"Program", QStringLiteral("/usr/bin/xterm"), false},
-                      TAddressCase{"Script", QStringLiteral("javascript:alert(1)"), false},
-                      TAddressCase{"OtherScheme", QStringLiteral("ftp://example.com/x"), false},
-                      TAddressCase{"NoHost", QStringLiteral("http:///x"), false},
-                      TAddressCase{"Malformed", QStringLiteral("http://exa mple.com/"), false}),
-    CaseName<TAddressCase>);
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadAddressCases,
+                         ::testing::Values(TAddressCase{"Https",
+                                                        QStringLiteral("https://dl.example.com/tonara-2.0.zip"), true},
+                                           TAddressCase{"Http", QStringLiteral("http://example.com/"), true},
+                                           TAddressCase{"Empty", QString(), false},
+                                           TAddressCase{"Relative", QStringLiteral("/download/"), false},
+                                           TAddressCase{"NoScheme", QStringLiteral("example.com/download"), false},
+                                           TAddressCase{"File", QStringLiteral("file:///etc/passwd"), false},
+                                           TAddressCase{"Program", QStringLiteral("/usr/bin/xterm"), false},
+                                           TAddressCase{"Script", QStringLiteral("javascript:alert(1)"), false},
+                                           TAddressCase{"OtherScheme", QStringLiteral("ftp://example.com/x"), false},
+                                           TAddressCase{"NoHost", QStringLiteral("http:///x"), false},
+                                           TAddressCase{"Malformed", QStringLiteral("http://exa mple.com/"), false}),
+                         CaseName<TAddressCase>);
 
 TEST(ServerEndpoints, HostAndPathWithoutScheme)
 {
