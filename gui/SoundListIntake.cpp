@@ -33,23 +33,31 @@ bool TSoundListIntake::eventFilter(QObject *AWatched, QEvent *AEvent)
         // Looked at once per drag: a move must not read the folders again.
         FDropUsable = !GatherDropped(static_cast<QDragEnterEvent *>(AEvent)->mimeData()).Files.isEmpty();
         [[fallthrough]];
-    case QEvent::DragMove: {
-        auto *drag = static_cast<QDragMoveEvent *>(AEvent);
-        if (FDropUsable)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    case QEvent::DragMove:
+        TakeAsCopy(static_cast<QDropEvent *>(AEvent), FDropUsable);
         return true;
-    }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(AEvent);
-        drop->acceptProposedAction();
-        Append(GatherDropped(drop->mimeData()), false);
+        if (TakeAsCopy(drop, true))
+            Append(GatherDropped(drop->mimeData()), false);
         return true;
     }
     default:
         return QObject::eventFilter(AWatched, AEvent);
     }
+}
+
+bool TSoundListIntake::TakeAsCopy(QDropEvent *AEvent, bool AUsable)
+{
+    // Never a move, whatever the file manager proposes: it would delete the
+    // files once they are "in" the list.
+    if (!AUsable || !AEvent->possibleActions().testFlag(Qt::CopyAction)) {
+        AEvent->ignore();
+        return false;
+    }
+    AEvent->setDropAction(Qt::CopyAction);
+    AEvent->accept();
+    return true;
 }
 
 TSoundFileSet TSoundListIntake::GatherDropped(const QMimeData *AData)

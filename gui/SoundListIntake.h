@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QTreeWidget;
+class QDropEvent;
 class QMimeData;
 class TSoundFileSet;
 
@@ -27,6 +28,8 @@ protected:
 
 private:
     static TSoundFileSet GatherDropped(const QMimeData *AData);
+    // Accepts AEvent as a copy when AUsable and the source offers one.
+    static bool TakeAsCopy(QDropEvent *AEvent, bool AUsable);
     void Append(const TSoundFileSet &ASet, bool ASelectFirst);
     void ReportRefused(const QStringList &ARefused);
 

@@ -57,17 +57,25 @@ public:
     }
 
     // Drags AData over the list's middle as a file manager does; whether the list took it.
-    bool DragEnter(const QMimeData *AData) const
+    bool DragEnter(const QMimeData *AData, Qt::DropActions AActions = Qt::CopyAction,
+                   Qt::KeyboardModifiers AModifiers = Qt::NoModifier) const
     {
-        QDragEnterEvent enter(List->viewport()->rect().center(), Qt::CopyAction, AData, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(List->viewport()->rect().center(), AActions, AData, Qt::LeftButton, AModifiers);
         QCoreApplication::sendEvent(List->viewport(), &enter);
         return enter.isAccepted();
     }
 
-    void Drop(const QMimeData *AData) const
+    // Drags AData over the list and drops it there (Qt delivers a drop only to
+    // the widget that took the drag); the action the list chose, or
+    // IgnoreAction when it refused.
+    Qt::DropAction DragAndDrop(const QMimeData *AData, Qt::DropActions AActions = Qt::CopyAction,
+                               Qt::KeyboardModifiers AModifiers = Qt::NoModifier) const
     {
-        QDropEvent drop(List->viewport()->rect().center(), Qt::CopyAction, AData, Qt::LeftButton, Qt::NoModifier);
+        if (!DragEnter(AData, AActions, AModifiers))
+            return Qt::IgnoreAction;
+        QDropEvent drop(List->viewport()->rect().center(), AActions, AData, Qt::LeftButton, AModifiers);
         QCoreApplication::sendEvent(List->viewport(), &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
     TTestFolder Home;
@@ -97,8 +105,7 @@ TEST_F(SoundListIntake, DropAddsSoundFilesAndTheSoundFilesOfFoldersAndNamesTheRe
     new QTreeWidgetItem(List, {QStringLiteral("/already/there.mp3"), QString()});
 
     const std::unique_ptr<QMimeData> data(UrlsOf({single, folder, text, missing, empty}));
-    ASSERT_TRUE(DragEnter(data.get()));
-    Drop(data.get());
+    ASSERT_EQ(DragAndDrop(data.get()), Qt::CopyAction);
 
     EXPECT_EQ(Captions(),
               (QStringList{QStringLiteral("/already/there.mp3"), single, folder + QStringLiteral("/Take 1.wav"),
@@ -120,11 +127,20 @@ TEST_F(SoundListIntake, DropOfSoundFilesOnlyShowsNoBox)
 {
     const QString wav = Files.Write(QStringLiteral("a.wav"), "x");
     const std::unique_ptr<QMimeData> data(UrlsOf({wav}));
-    ASSERT_TRUE(DragEnter(data.get()));
-    Drop(data.get());
+    ASSERT_EQ(DragAndDrop(data.get()), Qt::CopyAction);
     EXPECT_EQ(Captions(), QStringList{wav});
     QTest::qWait(50); // a queued box would have come by now
     EXPECT_TRUE(Messages.isEmpty());
+}
+
+TEST_F(SoundListIntake, ADropIsAlwaysACopySoTheFileManagerKeepsTheFiles)
+{
+    const QString wav = Files.Write(QStringLiteral("a.wav"), "x");
+    const std::unique_ptr<QMimeData> data(UrlsOf({wav}));
+    // Shift asks a file manager for a move.
+    EXPECT_EQ(DragAndDrop(data.get(), Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier), Qt::CopyAction);
+    EXPECT_EQ(DragAndDrop(data.get(), Qt::MoveAction), Qt::IgnoreAction);
+    EXPECT_EQ(Captions(), QStringList{wav});
 }
 
 TEST_F(SoundListIntake, StartUpFilesAreAddedInOrderWithTheFirstSelected)
