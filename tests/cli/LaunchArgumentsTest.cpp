@@ -16,6 +16,12 @@ struct TLaunchCase
     QStringList Files;
 };
 
+// The case's name in ctest's list instead of its bytes.
+void PrintTo(const TLaunchCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
 class LaunchArguments : public ::testing::TestWithParam<TLaunchCase>
 {};
 

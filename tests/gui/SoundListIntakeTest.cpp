@@ -181,6 +181,12 @@ struct TDragCase
     bool Accepted;
 };
 
+// The case's name in ctest's list instead of its bytes.
+void PrintTo(const TDragCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
 class SoundListDrag : public ::testing::TestWithParam<TDragCase>, public TListFixture
 {};
 
