@@ -5,6 +5,7 @@
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
@@ -64,6 +65,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->setObjectName(QStringLiteral("TimerChecker"));
     TimerChecker->setInterval(1000);
     ConnectHandlers();
+    FSoundListIntake = new TSoundListIntake(FUi->ListView1);
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
@@ -235,6 +237,11 @@ void TAppForm::AddSoundFile1Click()
         return;
     // Not selected, not checked for duplicates or existence.
     new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+}
+
+void TAppForm::OpenSoundFiles(const QStringList &APaths)
+{
+    FSoundListIntake->Add(APaths, true);
 }
 
 void TAppForm::ButtonPlayClick()

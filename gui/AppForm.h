@@ -14,6 +14,7 @@ class QMenu;
 class QTimer;
 class QTreeWidgetItem;
 class TProcessRunner;
+class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
 // starts: tells the end of a run that the user stopped it.
@@ -38,6 +39,10 @@ public:
     // Called by the language dialog with its choice. Start-up always picks the
     // language automatically, so the name is not used.
     void SetLanguageFile(const QString &AFilename);
+
+    // The files named at start-up: added in order, the first one selected; what
+    // cannot be added is reported once the window shows.
+    void OpenSoundFiles(const QStringList &APaths);
 
 public slots:
     void ComboBox1Change();
@@ -94,4 +99,5 @@ private:
     TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
+    TSoundListIntake *FSoundListIntake; // files from the command line and drops
 };

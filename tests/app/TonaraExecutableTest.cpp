@@ -27,7 +27,7 @@ QString RunTool(const QString &AProgram, const QStringList &AArguments)
 class TTonara
 {
 public:
-    explicit TTonara(const QTemporaryDir &AHome)
+    explicit TTonara(const QTemporaryDir &AHome, const QStringList &AArguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -35,7 +35,7 @@ public:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), AHome.filePath(QStringLiteral("config")));
         FProcess.setProcessEnvironment(environment);
         FProcess.setProcessChannelMode(QProcess::MergedChannels);
-        FProcess.start(QStringLiteral(TONARA_EXECUTABLE), QStringList());
+        FProcess.start(QStringLiteral(TONARA_EXECUTABLE), AArguments);
         FProcess.waitForStarted(10000);
     }
 
@@ -127,6 +127,18 @@ TEST_F(TonaraExecutable, ASecondInstanceStartsNormally)
     TTonara second(FHome);
     EXPECT_FALSE(second.WaitForWindow(QStringLiteral("Quillaby - Tonara"), std::chrono::seconds(30)).isEmpty())
         << second.Output();
+}
+
+// As a file manager's "Open with" starts it: file names only.
+TEST_F(TonaraExecutable, FileNamesOpenTheWindowAndAMissingOneIsReportedAfterIt)
+{
+    const QString missing = FHome.filePath(QStringLiteral("gone – it's $1.mp3"));
+    TTonara tonara(FHome, {missing});
+    EXPECT_FALSE(tonara.WaitForWindow(QStringLiteral("Quillaby - Tonara"), std::chrono::seconds(30)).isEmpty())
+        << tonara.Output();
+    EXPECT_FALSE(tonara.WaitForWindow(QStringLiteral("Warning"), std::chrono::seconds(30)).isEmpty())
+        << "no box naming the missing file; program output:\n"
+        << tonara.Output();
 }
 
 } // namespace

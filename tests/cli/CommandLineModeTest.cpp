@@ -213,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, CommandLineUsage,
     ::testing::Values(
         TUsageCase{"UnknownEffect", L({"--effect", "Robotic", "@in"}), "Unknown effect \"Robotic\""},
-        TUsageCase{"NoEffect", L({"@in"}), "No effect given"},
+        TUsageCase{"NoEffect", L({"--print-command", "@in"}), "No effect given"},
         TUsageCase{"EffectWithoutValue", L({"--effect"}), "Missing value after '--effect'"},
         TUsageCase{"UnknownOption", L({"--effect", "Robot", "--loud", "@in"}), "Unknown option 'loud'"},
         TUsageCase{"NoInput", L({"--effect", "Robot"}), "No input file given"},

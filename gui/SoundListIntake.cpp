@@ -1,0 +1,96 @@
+#include "gui/SoundListIntake.h"
+
+#include "effects/SoundFileSet.h"
+#include "gui/UserDialogs.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+
+TSoundListIntake::TSoundListIntake(QTreeWidget *AList)
+    : QObject(AList)
+    , FList(AList)
+{
+    setObjectName(QStringLiteral("SoundListIntake"));
+    // The drop events arrive at the viewport; handled here, before the view's
+    // own item dragging sees them.
+    FList->setAcceptDrops(true);
+    FList->viewport()->setAcceptDrops(true);
+    FList->viewport()->installEventFilter(this);
+}
+
+void TSoundListIntake::Add(const QStringList &APaths, bool ASelectFirst)
+{
+    Append(TSoundFileSet::Gather(APaths), ASelectFirst);
+}
+
+bool TSoundListIntake::eventFilter(QObject *AWatched, QEvent *AEvent)
+{
+    switch (AEvent->type()) {
+    case QEvent::DragEnter:
+        // Looked at once per drag: a move must not read the folders again.
+        FDropUsable = !GatherDropped(static_cast<QDragEnterEvent *>(AEvent)->mimeData()).Files.isEmpty();
+        [[fallthrough]];
+    case QEvent::DragMove:
+        TakeAsCopy(static_cast<QDropEvent *>(AEvent), FDropUsable);
+        return true;
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(AEvent);
+        if (TakeAsCopy(drop, true))
+            Append(GatherDropped(drop->mimeData()), false);
+        return true;
+    }
+    default:
+        return QObject::eventFilter(AWatched, AEvent);
+    }
+}
+
+bool TSoundListIntake::TakeAsCopy(QDropEvent *AEvent, bool AUsable)
+{
+    // Never a move, whatever the file manager proposes: it would delete the
+    // files once they are "in" the list.
+    if (!AUsable || !AEvent->possibleActions().testFlag(Qt::CopyAction)) {
+        AEvent->ignore();
+        return false;
+    }
+    AEvent->setDropAction(Qt::CopyAction);
+    AEvent->accept();
+    return true;
+}
+
+TSoundFileSet TSoundListIntake::GatherDropped(const QMimeData *AData)
+{
+    QStringList paths;
+    QStringList elsewhere;
+    for (const QUrl &url : AData->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+        else
+            elsewhere << url.toDisplayString();
+    }
+    TSoundFileSet set = TSoundFileSet::Gather(paths);
+    for (const QString &name : std::as_const(elsewhere))
+        set.Refuse(name, QStringLiteral("not a local file"));
+    return set;
+}
+
+void TSoundListIntake::Append(const TSoundFileSet &ASet, bool ASelectFirst)
+{
+    for (const QString &path : ASet.Files)
+        new QTreeWidgetItem(FList, {path, QString()});
+    if (ASelectFirst && !ASet.Files.isEmpty())
+        FList->setCurrentItem(FList->topLevelItem(FList->topLevelItemCount() - int(ASet.Files.size())));
+    if (!ASet.Refused.isEmpty())
+        ReportRefused(ASet.Refused);
+}
+
+void TSoundListIntake::ReportRefused(const QStringList &ARefused)
+{
+    // Not from inside the drop, which the file manager waits for, nor before the
+    // window is on the screen.
+    const QString text = QStringLiteral("These could not be added to the list:\n\n") + ARefused.join(QLatin1Char('\n'));
+    QTimer::singleShot(
+        0, this, [text] { TUserDialogs::ShowMessage(text, QStringLiteral("Warning"), TUserDialogs::IconWarning); });
+}
