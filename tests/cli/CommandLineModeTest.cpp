@@ -347,4 +347,21 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
     }
 }
 
+// ---- Workflow faults ---------------------------------------------------------
+
+TEST_F(CommandLineMode, RunsWhenStartedWithChildSignalsIgnored)
+{
+    // Some parents leave SIGCHLD ignored, which an exec keeps.
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result =
+        RunProgram(FTonara, QStringLiteral("perl"),
+                   {QStringLiteral("-e"), QStringLiteral("$SIG{CHLD} = 'IGNORE'; exec @ARGV or die"),
+                    QStringLiteral(TONARA_EXECUTABLE), QStringLiteral("-e"), QStringLiteral("Reverse"), tone,
+                    QStringLiteral("-o"), Out(QStringLiteral("r.mp3"))},
+                   120000);
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + tone + QLatin1Char('\n'));
+    EXPECT_EQ(SoundInputs::Probe(Out(QStringLiteral("r.mp3"))).FormatName, QStringLiteral("mp3"));
+}
+
 } // namespace
