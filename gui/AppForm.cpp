@@ -292,10 +292,10 @@ void TAppForm::StopRunOrPlayback()
         FUi->ButtonPlay->setText(PlayCaption);
 }
 
-void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType)
+void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType AOutputType)
 {
     FUi->Memo1->appendPlainText(ANewLine);
-    if (FProgress.Feed(ANewLine))
+    if (FProgress.FeedOutput(ANewLine, AOutputType))
         ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
                                           : QVariant(TStatusProgressDelegate::Indeterminate));
 }
