@@ -66,7 +66,7 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
            + QStringLiteral(" -f mp3 ") + Platform::QuoteArgument(ATarget);
 }
 
-bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
+bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy, int AStopFd)
 {
     // The tool runs in the executable's folder: relative names must not move there.
     const QString target = QFileInfo(ATarget).absoluteFilePath();
@@ -74,11 +74,13 @@ bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
     if (!converted.Create())
         return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(target, converted.ErrorText()));
     const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), converted.Path());
-    const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder());
+    const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder(), AStopFd);
     if (!result.Started)
         return Fail(
             AWhy,
             QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(result.StartError))));
+    if (result.Stopped)
+        return Fail(AWhy, QStringLiteral("the conversion was stopped"));
     if (result.ExitCode != 0)
         return Fail(AWhy, QStringLiteral("%1 failed with exit code %2").arg(ToolName()).arg(result.ExitCode));
     if (FileSizeOf(converted.Path()) <= 0)

@@ -21,6 +21,7 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget);
 // this executable. The tool writes a new file beside the target, which is
 // renamed over the target only once the conversion succeeded, so a failure
 // leaves an existing target as it was. Fails when the tool cannot be started,
-// exits with a code other than 0, or leaves no non-empty file. Relative paths
-// are taken from the current folder, not from the tool's.
-bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr);
+// exits with a code other than 0, leaves no non-empty file, or is stopped
+// because AStopFd (if not -1) became readable. Relative paths are taken from
+// the current folder, not from the tool's.
+bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr, int AStopFd = -1);

@@ -394,10 +394,13 @@ void TAppForm::SaveasMP31Click()
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
     bool saved = false;
+    // The conversion blocks the window until it is done.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
     } catch (const std::exception &) {
     }
+    QApplication::restoreOverrideCursor();
     if (!saved) {
         TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
                                   TUserDialogs::IconError);

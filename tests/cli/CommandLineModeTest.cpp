@@ -349,6 +349,44 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
 
 // ---- Workflow faults ---------------------------------------------------------
 
+class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        CommandLineMode::SetUpTestSuite();
+        // Long enough that its conversion to MP3 is still going when the signal comes.
+        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("very long.wav")), 300));
+    }
+};
+
+TEST_P(CommandLineConversionSignal, StopsTheMp3ConversionAndSavesNothing)
+{
+    const QString input = Input(QStringLiteral("very long.wav"));
+    const QString out = FHome.filePath(QStringLiteral("out"));
+    FTonara.start(QStringLiteral(TONARA_EXECUTABLE), {QStringLiteral("-e"), QStringLiteral("Channel Difference"), input,
+                                                      QStringLiteral("-o"), Out(QStringLiteral("very long.mp3"))});
+    ASSERT_TRUE(FTonara.waitForStarted(10000));
+    // The conversion has begun once its file beside the target is there and the tool runs.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return FTonara.state() != QProcess::Running
+                   || (!QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()
+                       && !ChildrenOf(FTonara.processId()).isEmpty());
+        },
+        120000));
+    ASSERT_EQ(FTonara.state(), QProcess::Running) << FTonara.readAllStandardError().toStdString();
+    ::kill(pid_t(FTonara.processId()), GetParam());
+    ASSERT_TRUE(FTonara.waitForFinished(120000));
+    EXPECT_EQ(FTonara.exitCode(), 128 + GetParam());
+    EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()),
+              QStringLiteral("Aborted: ") + input + QLatin1Char('\n'));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "the conversion did not finish";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CommandLineConversionSignal, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto &AInfo) { return std::string(AInfo.param == SIGINT ? "Int" : "Term"); });
+
 TEST_F(CommandLineMode, RunsWhenStartedWithChildSignalsIgnored)
 {
     // Some parents leave SIGCHLD ignored, which an exec keeps.

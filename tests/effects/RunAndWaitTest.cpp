@@ -85,6 +85,21 @@ TEST_F(RunAndWaitTest, AProgramThatCannotStartIsReported)
     EXPECT_EQ(noFolder.StartError, ENOENT);
 }
 
+TEST_F(RunAndWaitTest, AReadableStopDescriptorEndsTheChildAtOnce)
+{
+    // A signal arrived while the caller's event loop is blocked in here.
+    Platform::TPipe stop;
+    ASSERT_EQ(stop.Create(), 0);
+    ASSERT_EQ(write(stop.WriteEnd(), "x", 1), 1);
+    const TRunAndWaitResult result =
+        RunAndWait(Shell(QStringLiteral("exec sleep 600")), FFolder.path(), stop.ReadEnd());
+    EXPECT_TRUE(result.Started);
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_FALSE(result.Succeeded());
+    char byte = 0;
+    EXPECT_EQ(read(stop.ReadEnd(), &byte, 1), 1) << "the signal is left for its owner";
+}
+
 TEST_F(RunAndWaitTest, AChildReapedBySomeoneElseIsNoSuccess)
 {
     // With SIGCHLD ignored the kernel reaps the child itself: how it ended is lost.
