@@ -51,7 +51,7 @@ void TBatchRunner::StartNext()
         return;
     }
     try {
-        StartRun(FOptions.Inputs.at(FIndex));
+        StartRun(FOptions.ToolInput(FIndex));
     } catch (const std::exception &error) {
         PrintError(QString::fromUtf8(error.what()));
         Finish(RunOutcomeText(TRunOutcome::Error));

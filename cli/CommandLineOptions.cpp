@@ -102,6 +102,11 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     return options;
 }
 
+QString TCommandLineOptions::ToolInput(qsizetype AIndex) const
+{
+    return QFileInfo(Inputs.at(AIndex)).absoluteFilePath();
+}
+
 QString TCommandLineOptions::ParseEffect(const QString &AName)
 {
     // The list's spelling is what the window shows; letter case is forgiven here.

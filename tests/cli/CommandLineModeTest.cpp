@@ -349,6 +349,33 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
 
 // ---- Workflow faults ---------------------------------------------------------
 
+// Input names the tool would otherwise take for one of its own protocols.
+class CommandLineInputName : public CommandLineMode, public ::testing::WithParamInterface<const char *>
+{};
+
+TEST_P(CommandLineInputName, IsReadAsTheFileOfThatName)
+{
+    const QString name = QString::fromUtf8(GetParam());
+    const QString folder = FHome.filePath(QStringLiteral("in"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("tone.wav")), folder + QLatin1Char('/') + name));
+    // Other files a protocol might read instead: longer, so the result tells.
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("long.wav")), folder + QStringLiteral("/a.wav")));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("long.wav")), folder + QStringLiteral("/b.wav")));
+    FTonara.setWorkingDirectory(folder);
+    const TToolResult result = Tonara(
+        {QStringLiteral("-e"), QStringLiteral("Reverse"), name, QStringLiteral("-o"), Out(QStringLiteral("r.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + name + QLatin1Char('\n'));
+    EXPECT_NEAR(SoundInputs::Probe(Out(QStringLiteral("r.wav"))).Duration, 2.0, 0.2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Protocols, CommandLineInputName,
+                         ::testing::Values("Intro:remix.wav", "pipe:x.wav", "concat:a.wav|b.wav"),
+                         [](const auto &AInfo) {
+                             return std::string(AInfo.index == 0 ? "Colon" : AInfo.index == 1 ? "Pipe" : "Concat");
+                         });
+
 class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>
 {
 protected:
