@@ -145,6 +145,9 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
             const QString path = folder.filePath(name);
             if (taken.contains(path))
                 Refuse(Message("Two inputs would be saved to the same file \"%1\".", path));
+            for (const QString &other : std::as_const(Inputs))
+                if (SameFile(path, other))
+                    Refuse(Message("The output \"%1\" is an input itself; it would be lost.", path));
             taken.insert(path);
             Outputs.append(path);
         }

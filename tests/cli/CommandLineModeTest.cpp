@@ -376,6 +376,26 @@ INSTANTIATE_TEST_SUITE_P(Protocols, CommandLineInputName,
                              return std::string(AInfo.index == 0 ? "Colon" : AInfo.index == 1 ? "Pipe" : "Concat");
                          });
 
+TEST_F(CommandLineMode, AnOutputFolderThatWouldReplaceAnInputIsRefused)
+{
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const QString second = Out(QStringLiteral("tone - Robot.wav"));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("voice.mp3")), second));
+    const QByteArray before = [&] {
+        QFile file(second);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const TToolResult result = Tonara({QStringLiteral("--effect"), QStringLiteral("Robot"), QStringLiteral("--output"),
+                                       FHome.filePath(QStringLiteral("out")), tone, second});
+    EXPECT_EQ(result.ExitCode, 2);
+    EXPECT_EQ(result.Out, QString());
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("is an input itself"))) << result.Err.toStdString();
+    QFile file(second);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+}
+
 class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>
 {
 protected:
