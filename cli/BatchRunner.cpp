@@ -40,7 +40,9 @@ TBatchRunner::TBatchRunner(const TCommandLineOptions &AOptions)
 int TBatchRunner::Run()
 {
     QTimer::singleShot(0, &FLoop, [this] { StartNext(); });
-    return FLoop.exec();
+    const int status = FLoop.exec();
+    RemoveOwnWorkFile();
+    return status;
 }
 
 void TBatchRunner::StartNext()

@@ -59,6 +59,8 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         return PrintCommands(AOptions);
     case TCommandLineAction::Run:
         SetUpIdentity();
+        // A window or another batch may be running meanwhile.
+        UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
     }
     return ExitFailure;

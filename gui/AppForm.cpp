@@ -2,6 +2,7 @@
 
 #include "effects/EffectPresets.h"
 #include "effects/FileSizeOf.h"
+#include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
 #include "gui/PopupUnderButton.h"
@@ -75,13 +76,17 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->start(); // first tick about a second after the window is created
 }
 
-TAppForm::~TAppForm() = default;
+TAppForm::~TAppForm()
+{
+    RemoveOwnWorkFile();
+}
 
 void TAppForm::FormCreate(const QString &AExeFileName)
 {
     ReadAppIdentity(AExeFileName);
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
+    ClaimWorkFile();
 
     LoadActiveLanguage(QString()); // automatic choice from the user's UI language
 }
@@ -295,6 +300,10 @@ void TAppForm::StopRunOrPlayback()
 void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType AOutputType)
 {
     FUi->Memo1->appendPlainText(ANewLine);
+    // Another instance's file appeared under our name: the tool must not wait
+    // for an answer that never comes, nor replace that file.
+    if (AsksToOverwrite(ANewLine))
+        ProcessRunner1->SendLine(QStringLiteral("N"), true);
     if (FProgress.FeedOutput(ANewLine, AOutputType))
         ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
                                           : QVariant(TStatusProgressDelegate::Indeterminate));

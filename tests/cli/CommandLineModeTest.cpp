@@ -271,7 +271,7 @@ TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
         const SoundInputs::TProbe probe = SoundInputs::Probe(c.Output);
         EXPECT_EQ(probe.FormatName, c.Format);
         EXPECT_NEAR(probe.Duration, 2.0, 0.2);
-        EXPECT_GT(QFileInfo(WorkFileHere()).size(), 44) << "the run writes the work file";
+        EXPECT_FALSE(QFileInfo::exists(WorkFileHere())) << "the window's work file is not the batch's";
     }
 }
 
@@ -348,6 +348,23 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
 }
 
 // ---- Workflow faults ---------------------------------------------------------
+
+TEST_F(CommandLineMode, ABatchLeavesTheWindowsWorkFileAloneAndRemovesItsOwn)
+{
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    QFile window(WorkFileHere());
+    ASSERT_TRUE(window.open(QIODevice::WriteOnly));
+    window.write("the window's result");
+    window.close();
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result = Tonara({QStringLiteral("-e"), QStringLiteral("Reverse"), tone, QStringLiteral("-o"),
+                                       Out(QStringLiteral("reversed.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + tone + QLatin1Char('\n'));
+    ASSERT_TRUE(window.open(QIODevice::ReadOnly));
+    EXPECT_EQ(window.readAll(), QByteArray("the window's result"));
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{QStringLiteral("output.wav")});
+}
 
 // Input names the tool would otherwise take for one of its own protocols.
 class CommandLineInputName : public CommandLineMode, public ::testing::WithParamInterface<const char *>

@@ -19,10 +19,13 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -655,6 +658,22 @@ TEST_F(AppFormSaveTest, SaveButtonDoesNotReopenTheMenuItJustClosed)
     QTest::mouseClick(SaveButton(), Qt::LeftButton);
     EXPECT_EQ(shown, 2);
     EXPECT_TRUE(FDialogs.isEmpty());
+}
+
+// ---- Workflow faults ---------------------------------------------------------
+
+TEST_F(AppFormWorkflowTest, AFileInTheWayOfTheWorkFileEndsInErrorInsteadOfAQuestion)
+{
+    // Something the run cannot delete sits where it writes (here a folder):
+    // the tool asks on its input whether to replace it, and must be told no.
+    EXPECT_TRUE(WorkFile().endsWith(QStringLiteral("/output.wav"))) << "the first window keeps the usual name";
+    ASSERT_TRUE(QDir().mkpath(WorkFile() + QStringLiteral("/kept")));
+    AddFile(Input(QStringLiteral("short.wav")));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0, 20000)) << Log().toStdString();
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_TRUE(QFileInfo(WorkFile() + QStringLiteral("/kept")).isDir());
+    EXPECT_FALSE(SaveButton()->isEnabled());
 }
 
 } // namespace
