@@ -264,6 +264,8 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
     AbortRequested = false;
     FUi->ButtonPlay->setText(StopCaption);
     AItem->setText(StatusColumn, QStringLiteral("Processing..."));
+    // Saving offers the last complete result only, never a run under way.
+    FUi->ButtonSave->setEnabled(false);
     const QString inputPath = AItem->text(0);
     MediaPlayer1->Close(); // lets go of the previous result before it is deleted
     try {
@@ -371,6 +373,8 @@ void TAppForm::SaveasWAV2Click()
 
 bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
 {
+    if (!FUi->ButtonSave->isEnabled())
+        return false;
     if (!FileExists(WorkFile())) {
         TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
                                   TUserDialogs::IconWarning);

@@ -676,4 +676,28 @@ TEST_F(AppFormWorkflowTest, AFileInTheWayOfTheWorkFileEndsInErrorInsteadOfAQuest
     EXPECT_FALSE(SaveButton()->isEnabled());
 }
 
+TEST_F(AppFormSaveTest, SaveIsUnavailableFromTheStartOfARunUntilOneCompletes)
+{
+    const auto expectNoSave = [&](const char *AWhen) {
+        SCOPED_TRACE(AWhen);
+        EXPECT_FALSE(SaveButton()->isEnabled());
+        FAnswers << FData.filePath(QStringLiteral("x.wav"));
+        for (const char *entry : {"SaveasWAV2", "SaveasMP32", "SaveasWAV1", "SaveasMP31"})
+            Child<QAction>(entry)->trigger();
+        EXPECT_TRUE(FDialogs.isEmpty());
+        EXPECT_TRUE(FMessages.isEmpty());
+        FAnswers.clear();
+    };
+    AddFile(MakeFifo(QStringLiteral("held.wav"))); // the tool waits on it
+    FDialogs.clear();
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    expectNoSave("while the run is under way");
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(1));
+    ASSERT_EQ(Status(1), QStringLiteral("Error"));
+    expectNoSave("after a run that did not complete");
+}
+
 } // namespace
