@@ -5,6 +5,7 @@
 #include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "effects/SourceForRun.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
@@ -272,7 +273,7 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
         const QString effect = FUi->ComboBox1->currentText();
         const int rate = FUi->TrackBar1->value();
         const int tempo = FUi->TrackBar2->value();
-        const QString commandLine = BuildEffectCommand(inputPath, effect, rate, tempo);
+        const QString commandLine = BuildEffectCommand(SourceForRun(inputPath, WorkFile()), effect, rate, tempo);
         QFile::remove(WorkFile());
         ProcessRunner1->SetCommandLine(commandLine);
         ProcessRunner1->Execute();

@@ -700,4 +700,14 @@ TEST_F(AppFormSaveTest, SaveIsUnavailableFromTheStartOfARunUntilOneCompletes)
     expectNoSave("after a run that did not complete");
 }
 
+TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
+{
+    AddFile(WorkFile());
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(1));
+    EXPECT_EQ(Status(1), QStringLiteral("Complete")) << Log().toStdString();
+    EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+}
+
 } // namespace
