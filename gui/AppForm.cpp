@@ -35,7 +35,11 @@ constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
 constexpr int StatusColumn = 1;
 
+// Room beside a status text for the cell's margins and the bar's frame.
+constexpr int StatusTextPadding = 24;
+
 const QString PlayCaption = QStringLiteral("Play");
+const QString ProcessingText = QStringLiteral("Processing...");
 const QString StopCaption = QStringLiteral("Stop");
 
 } // namespace
@@ -119,11 +123,20 @@ void TAppForm::showEvent(QShowEvent *AEvent)
 
 void TAppForm::SizeListColumns()
 {
-    // Both columns size themselves: the status fits its text, the file takes the rest.
-    QHeaderView *header = FUi->ListView1->header();
+    // The status column is as wide as its longest text, so "Processing..." and
+    // its bar always show whole; the file takes the rest and loses the middle
+    // of a long path, where its folders tell the least.
+    QTreeWidget *list = FUi->ListView1;
+    QHeaderView *header = list->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(1, QHeaderView::Fixed);
+    list->setTextElideMode(Qt::ElideMiddle);
+    int width = header->sectionSizeHint(StatusColumn);
+    for (const QString &text : {ProcessingText, RunOutcomeText(TRunOutcome::Complete),
+                                RunOutcomeText(TRunOutcome::Error), RunOutcomeText(TRunOutcome::Aborted)})
+        width = std::max(width, list->fontMetrics().horizontalAdvance(text) + StatusTextPadding);
+    header->resizeSection(StatusColumn, width);
 }
 
 void TAppForm::ConnectHandlers()
@@ -264,7 +277,7 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
 {
     AbortRequested = false;
     FUi->ButtonPlay->setText(StopCaption);
-    AItem->setText(StatusColumn, QStringLiteral("Processing..."));
+    AItem->setText(StatusColumn, ProcessingText);
     // Saving offers the last complete result only, never a run under way.
     FUi->ButtonSave->setEnabled(false);
     const QString inputPath = AItem->text(0);

@@ -676,6 +676,20 @@ TEST_F(AppFormWorkflowTest, AFileInTheWayOfTheWorkFileEndsInErrorInsteadOfAQuest
     EXPECT_FALSE(SaveButton()->isEnabled());
 }
 
+TEST_F(AppFormWorkflowTest, TheStatusColumnShowsProcessingAndItsBarWhole)
+{
+    AddFile(MakeFifo(QStringLiteral("held.wav")));
+    ClickPlay();
+    ASSERT_EQ(Status(0), QStringLiteral("Processing..."));
+    const QHeaderView *header = List()->header();
+    EXPECT_EQ(header->sectionSize(0) + header->sectionSize(1), List()->viewport()->width());
+    // The room the item view leaves for text within a cell.
+    const int margin = List()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List()) + 1;
+    const int room = header->sectionSize(1) - 2 * margin;
+    EXPECT_GE(room, List()->fontMetrics().horizontalAdvance(QStringLiteral("Processing...")));
+    EXPECT_EQ(List()->textElideMode(), Qt::ElideMiddle);
+}
+
 TEST_F(AppFormSaveTest, SaveIsUnavailableFromTheStartOfARunUntilOneCompletes)
 {
     const auto expectNoSave = [&](const char *AWhen) {
