@@ -466,4 +466,17 @@ TEST_F(CommandLineMode, RunsWhenStartedWithChildSignalsIgnored)
     EXPECT_EQ(SoundInputs::Probe(Out(QStringLiteral("r.mp3"))).FormatName, QStringLiteral("mp3"));
 }
 
+TEST_F(CommandLineMode, CustomNumbersKeepTheirPointUnderACommaLocale)
+{
+    QProcessEnvironment environment = FTonara.processEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    FTonara.setProcessEnvironment(environment);
+    const TToolResult result =
+        Tonara({QStringLiteral("-e"), QStringLiteral("Custom"), QStringLiteral("--rate"), QStringLiteral("15"),
+                QStringLiteral("--print-command"), Input(QStringLiteral("tone.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_TRUE(result.Out.contains(QStringLiteral(" asetrate=44100*1.5,aresample=44100,atempo=1 ")))
+        << result.Out.toStdString();
+}
+
 } // namespace
