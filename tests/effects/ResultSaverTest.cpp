@@ -183,7 +183,8 @@ struct TFailedSaveCase
 {
     const char *Name;
     bool (*Save)(const QString &, const QString &, QString *);
-    bool HalfWay; // the disk fills up during the write; otherwise the work file is no sound
+    const char *Target; // named as the user chose it, so the tool knows what to write
+    bool HalfWay;       // the disk fills up during the write; otherwise the work file is no sound
 };
 
 bool SaveWav(const QString &AWork, const QString &ATarget, QString *AWhy)
@@ -202,7 +203,7 @@ class FailedSave : public ResultSaverTest, public ::testing::WithParamInterface<
 TEST_P(FailedSave, LeavesTheExistingFileAsItWasAndNothingElse)
 {
     const TFailedSaveCase &c = GetParam();
-    const QString target = Target(QStringLiteral("keep.it"));
+    const QString target = Target(QString::fromUtf8(c.Target));
     Write(target, "the old contents");
     QString work = WorkFile();
     if (!c.HalfWay)
@@ -217,16 +218,16 @@ TEST_P(FailedSave, LeavesTheExistingFileAsItWasAndNothingElse)
     }
     EXPECT_FALSE(why.isEmpty());
     EXPECT_EQ(Contents(target), QByteArray("the old contents"));
-    QStringList expected{QStringLiteral("keep.it")};
+    QStringList expected{QString::fromUtf8(c.Target)};
     if (!c.HalfWay)
         expected.prepend(QStringLiteral("junk.wav"));
     EXPECT_EQ(QDir(FFolder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, FailedSave,
-                         ::testing::Values(TFailedSaveCase{"WavHalfWay", SaveWav, true},
-                                           TFailedSaveCase{"Mp3HalfWay", SaveMp3, true},
-                                           TFailedSaveCase{"Mp3OfNoSound", SaveMp3, false}),
+                         ::testing::Values(TFailedSaveCase{"WavHalfWay", SaveWav, "keep.wav", true},
+                                           TFailedSaveCase{"Mp3HalfWay", SaveMp3, "keep.mp3", true},
+                                           TFailedSaveCase{"Mp3OfNoSound", SaveMp3, "keep.mp3", false}),
                          [](const auto &AInfo) { return std::string(AInfo.param.Name); });
 
 } // namespace
