@@ -3,6 +3,7 @@
 #include "cli/CommandLineMode.h"
 #include "cli/LaunchArguments.h"
 #include "gui/AppForm.h"
+#include "platform/ChildProcess.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ QStringList ArgumentsOf(int argc, char *argv[])
 
 int RunApplication(int argc, char *argv[])
 {
+    Platform::RestoreDefaultChildSignal();
     // Marks a running instance for installers; a second instance starts anyway.
     Platform::CreateNamedSemaphore(QStringLiteral("QUILLABY_Tonara"));
     const TLaunchArguments launch = TLaunchArguments::Decide(ArgumentsOf(argc, argv));

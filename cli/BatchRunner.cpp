@@ -40,7 +40,9 @@ TBatchRunner::TBatchRunner(const TCommandLineOptions &AOptions)
 int TBatchRunner::Run()
 {
     QTimer::singleShot(0, &FLoop, [this] { StartNext(); });
-    return FLoop.exec();
+    const int status = FLoop.exec();
+    RemoveOwnWorkFile();
+    return status;
 }
 
 void TBatchRunner::StartNext()
@@ -51,7 +53,7 @@ void TBatchRunner::StartNext()
         return;
     }
     try {
-        StartRun(FOptions.Inputs.at(FIndex));
+        StartRun(FOptions.ToolInput(FIndex));
     } catch (const std::exception &error) {
         PrintError(QString::fromUtf8(error.what()));
         Finish(RunOutcomeText(TRunOutcome::Error));
@@ -91,10 +93,16 @@ void TBatchRunner::SaveResult(QString &AStatus)
     const QString target = FOptions.Outputs.at(FIndex);
     QString why;
     const bool saved = QFileInfo(target).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0
-                           ? SaveAsMp3(WorkFile(), target, &why)
+                           ? SaveAsMp3(WorkFile(), target, &why, FSignals.PendingFd())
                            : SaveAsWav(WorkFile(), target, &why);
     if (saved)
         return;
+    // A signal stopped the conversion: the batch ends now, not after the next input.
+    FSignals.ReadSignals();
+    if (FSignal != 0) {
+        AStatus = RunOutcomeText(TRunOutcome::Aborted);
+        return;
+    }
     PrintError(QStringLiteral("cannot save \"%1\": %2").arg(target, why));
     AStatus = RunOutcomeText(TRunOutcome::Error);
 }

@@ -31,9 +31,9 @@ int PrintVersion()
 
 int PrintCommands(const TCommandLineOptions &AOptions)
 {
-    for (const QString &input : AOptions.Inputs)
-        PrintLine(stdout,
-                  BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
+    for (qsizetype i = 0; i < AOptions.Inputs.size(); ++i)
+        PrintLine(stdout, BuildEffectCommand(AOptions.ToolInput(i), AOptions.EffectItem, AOptions.RatePosition,
+                                             AOptions.TempoPosition));
     return 0;
 }
 
@@ -59,6 +59,8 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         return PrintCommands(AOptions);
     case TCommandLineAction::Run:
         SetUpIdentity();
+        // A window or another batch may be running meanwhile.
+        UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
     }
     return ExitFailure;

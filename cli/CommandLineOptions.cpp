@@ -102,6 +102,11 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     return options;
 }
 
+QString TCommandLineOptions::ToolInput(qsizetype AIndex) const
+{
+    return QFileInfo(Inputs.at(AIndex)).absoluteFilePath();
+}
+
 QString TCommandLineOptions::ParseEffect(const QString &AName)
 {
     // The list's spelling is what the window shows; letter case is forgiven here.
@@ -140,6 +145,9 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
             const QString path = folder.filePath(name);
             if (taken.contains(path))
                 Refuse(Message("Two inputs would be saved to the same file \"%1\".", path));
+            for (const QString &other : std::as_const(Inputs))
+                if (SameFile(path, other))
+                    Refuse(Message("The output \"%1\" is an input itself; it would be lost.", path));
             taken.insert(path);
             Outputs.append(path);
         }
@@ -186,8 +194,8 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "  -h, --help          print this help\n"
                "  -V, --version       print the version\n"
                "\n"
-               "Each result is first written to the work file output.wav in the user's data folder\n"
-               "(the window's too), which the next run replaces.\n"
+               "Each result is first written to a work file of this run's own in the user's data folder,\n"
+               "which the next input's run replaces and which is deleted at the end.\n"
                "One line per INPUT: \"Complete: INPUT\", \"Error: INPUT\" or \"Aborted: INPUT\".\n"
                "Ctrl+C (SIGINT) or SIGTERM stops the running effect; the remaining inputs are not run.\n"
                "Exit status: 0 every INPUT complete, 1 an INPUT did not complete, 2 usage error,\n"

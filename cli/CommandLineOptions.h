@@ -30,6 +30,10 @@ public:
     // argument that cannot be carried out, so that nothing runs.
     static TCommandLineOptions Parse(const QStringList &AArguments);
 
+    // Input AIndex as the tool is given it: an absolute path, so that a name
+    // such as "pipe:x.wav" or "a:b.wav" is always read as the file of that name.
+    QString ToolInput(qsizetype AIndex) const;
+
     // The help text, AProgram as the name the user typed.
     static QString UsageText(const QString &AProgram);
 

@@ -26,6 +26,11 @@ bool TFfmpegProgress::Feed(const QString &ALine)
     return Fraction() != before;
 }
 
+bool TFfmpegProgress::FeedOutput(const QString &ALine, TOutputType AType)
+{
+    return AType == otEntireLine && Feed(ALine);
+}
+
 void TFfmpegProgress::FeedPart(const QString &APart)
 {
     static const QRegularExpression durationLine(QStringLiteral(R"(^\s*Duration:\s*(\S+?),?(?:\s|$))"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process/ProcessRunnerTypes.h"
+
 #include <QString>
 #include <optional>
 
@@ -13,6 +15,11 @@ public:
     // ends its progress lines with one); each part counts as a line. Returns
     // whether Fraction changed.
     bool Feed(const QString &ALine);
+
+    // The same for a line as the process runner reports it: the start of a
+    // line that is still being written (AType otBeginningOfLine) is skipped,
+    // since a "Duration:" cut in two would hide the input's length for good.
+    bool FeedOutput(const QString &ALine, TOutputType AType);
 
     // Forgets everything of the previous run; the length factor stays.
     void Reset();

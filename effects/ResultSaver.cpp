@@ -1,6 +1,7 @@
 #include "effects/ResultSaver.h"
 
 #include "effects/ExternalTool.h"
+#include "effects/FileBesideTarget.h"
 #include "effects/FileSizeOf.h"
 #include "effects/RunAndWait.h"
 #include "platform/CommandLine.h"
@@ -61,23 +62,30 @@ bool SaveAsWav(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
 
 QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
 {
-    return ToolName() + QStringLiteral(" -y -i ") + Platform::QuoteArgument(AWorkFile) + QLatin1Char(' ')
-           + Platform::QuoteArgument(ATarget);
+    return ToolName() + QStringLiteral(" -y -xerror -i ") + Platform::QuoteArgument(AWorkFile)
+           + QStringLiteral(" -f mp3 ") + Platform::QuoteArgument(ATarget);
 }
 
-bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
+bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy, int AStopFd)
 {
     // The tool runs in the executable's folder: relative names must not move there.
     const QString target = QFileInfo(ATarget).absoluteFilePath();
-    const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), target);
-    const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder());
+    TFileBesideTarget converted(target);
+    if (!converted.Create())
+        return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(target, converted.ErrorText()));
+    const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), converted.Path());
+    const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder(), AStopFd);
     if (!result.Started)
         return Fail(
             AWhy,
             QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(result.StartError))));
+    if (result.Stopped)
+        return Fail(AWhy, QStringLiteral("the conversion was stopped"));
     if (result.ExitCode != 0)
         return Fail(AWhy, QStringLiteral("%1 failed with exit code %2").arg(ToolName()).arg(result.ExitCode));
-    if (FileSizeOf(target) <= 0)
+    if (FileSizeOf(converted.Path()) <= 0)
         return Fail(AWhy, QStringLiteral("%1 wrote nothing to %2").arg(ToolName(), target));
+    if (!converted.ReplaceTarget())
+        return Fail(AWhy, QStringLiteral("cannot replace %1: %2").arg(target, converted.ErrorText()));
     return true;
 }

@@ -3,8 +3,31 @@
 #include "platform/ChildProcess.h"
 #include "platform/NullDevice.h"
 #include "platform/Pipe.h"
+#include "platform/WaitForAny.h"
 
-TRunAndWaitResult RunAndWait(const QString &ACommandLine, const QString &AFolder)
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+// Reads AOutputFd to its end, keeping nothing; false when AStopFd became
+// readable first.
+bool DiscardUnlessStopped(int AOutputFd, int AStopFd)
+{
+    Platform::SetNonBlocking(AOutputFd);
+    char buffer[4096];
+    for (;;) {
+        if (Platform::WaitForAny({AStopFd, AOutputFd}) == 0)
+            return false;
+        const ssize_t n = read(AOutputFd, buffer, sizeof buffer);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+            return true;
+    }
+}
+
+} // namespace
+
+TRunAndWaitResult RunAndWait(const QString &ACommandLine, const QString &AFolder, int AStopFd)
 {
     TRunAndWaitResult result;
     Platform::TPipe output;
@@ -27,7 +50,10 @@ TRunAndWaitResult RunAndWait(const QString &ACommandLine, const QString &AFolder
         return result;
 
     result.Started = true;
-    Platform::DiscardInput(output.ReadEnd());
+    if (!DiscardUnlessStopped(output.ReadEnd(), AStopFd)) {
+        result.Stopped = true;
+        child.Kill();
+    }
     child.WaitForEnd(-1);
     result.ExitCode = child.ExitCode();
     return result;

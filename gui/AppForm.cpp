@@ -2,8 +2,10 @@
 
 #include "effects/EffectPresets.h"
 #include "effects/FileSizeOf.h"
+#include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "effects/SourceForRun.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
@@ -34,7 +36,11 @@ constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
 constexpr int StatusColumn = 1;
 
+// Room beside a status text for the cell's margins and the bar's frame.
+constexpr int StatusTextPadding = 24;
+
 const QString PlayCaption = QStringLiteral("Play");
+const QString ProcessingText = QStringLiteral("Processing...");
 const QString StopCaption = QStringLiteral("Stop");
 
 } // namespace
@@ -77,13 +83,17 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->start(); // first tick about a second after the window is created
 }
 
-TAppForm::~TAppForm() = default;
+TAppForm::~TAppForm()
+{
+    RemoveOwnWorkFile();
+}
 
 void TAppForm::FormCreate(const QString &AExeFileName)
 {
     ReadAppIdentity(AExeFileName);
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
+    ClaimWorkFile();
 
     LoadActiveLanguage(QString()); // automatic choice from the user's UI language
 }
@@ -115,11 +125,20 @@ void TAppForm::showEvent(QShowEvent *AEvent)
 
 void TAppForm::SizeListColumns()
 {
-    // Both columns size themselves: the status fits its text, the file takes the rest.
-    QHeaderView *header = FUi->ListView1->header();
+    // The status column is as wide as its longest text, so "Processing..." and
+    // its bar always show whole; the file takes the rest and loses the middle
+    // of a long path, where its folders tell the least.
+    QTreeWidget *list = FUi->ListView1;
+    QHeaderView *header = list->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(1, QHeaderView::Fixed);
+    list->setTextElideMode(Qt::ElideMiddle);
+    int width = header->sectionSizeHint(StatusColumn);
+    for (const QString &text : {ProcessingText, RunOutcomeText(TRunOutcome::Complete),
+                                RunOutcomeText(TRunOutcome::Error), RunOutcomeText(TRunOutcome::Aborted)})
+        width = std::max(width, list->fontMetrics().horizontalAdvance(text) + StatusTextPadding);
+    header->resizeSection(StatusColumn, width);
 }
 
 void TAppForm::ConnectHandlers()
@@ -265,14 +284,16 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
 {
     AbortRequested = false;
     FUi->ButtonPlay->setText(StopCaption);
-    AItem->setText(StatusColumn, QStringLiteral("Processing..."));
+    AItem->setText(StatusColumn, ProcessingText);
+    // Saving offers the last complete result only, never a run under way.
+    FUi->ButtonSave->setEnabled(false);
     const QString inputPath = AItem->text(0);
     MediaPlayer1->Close(); // lets go of the previous result before it is deleted
     try {
         const QString effect = FUi->ComboBox1->currentText();
         const int rate = FUi->TrackBar1->value();
         const int tempo = FUi->TrackBar2->value();
-        const QString commandLine = BuildEffectCommand(inputPath, effect, rate, tempo);
+        const QString commandLine = BuildEffectCommand(SourceForRun(inputPath, WorkFile()), effect, rate, tempo);
         QFile::remove(WorkFile());
         ProcessRunner1->SetCommandLine(commandLine);
         ProcessRunner1->Execute();
@@ -299,10 +320,14 @@ void TAppForm::StopRunOrPlayback()
         FUi->ButtonPlay->setText(PlayCaption);
 }
 
-void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType)
+void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType AOutputType)
 {
     FUi->Memo1->appendPlainText(ANewLine);
-    if (FProgress.Feed(ANewLine))
+    // Another instance's file appeared under our name: the tool must not wait
+    // for an answer that never comes, nor replace that file.
+    if (AsksToOverwrite(ANewLine))
+        ProcessRunner1->SendLine(QStringLiteral("N"), true);
+    if (FProgress.FeedOutput(ANewLine, AOutputType))
         ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
                                           : QVariant(TStatusProgressDelegate::Indeterminate));
 }
@@ -369,6 +394,8 @@ void TAppForm::SaveasWAV2Click()
 
 bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
 {
+    if (!FUi->ButtonSave->isEnabled())
+        return false;
     if (!FileExists(WorkFile())) {
         TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
                                   TUserDialogs::IconWarning);
@@ -401,10 +428,13 @@ void TAppForm::SaveasMP31Click()
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
     bool saved = false;
+    // The conversion blocks the window until it is done.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
     } catch (const std::exception &) {
     }
+    QApplication::restoreOverrideCursor();
     if (!saved) {
         TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
                                   TUserDialogs::IconError);

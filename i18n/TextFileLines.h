@@ -17,8 +17,13 @@ QStringList SplitTextLines(QStringView AText);
 // never swallows a line end or the characters after it.
 QString DecodeUtf8Text(const QByteArray &ABytes);
 
-// The whole content of a file. Throws ETextFileError, naming the file and the
-// system's reason, when the file cannot be opened or read.
+// Text files are small: anything larger is refused rather than read.
+inline constexpr qint64 TextFileSizeLimit = 4 * 1024 * 1024;
+
+// The whole content of a regular file of at most TextFileSizeLimit bytes.
+// Throws ETextFileError, naming the file and the reason, when the file cannot
+// be opened or read, is no regular file (a FIFO, a device, a folder) or is
+// larger; nothing ever waits for a writer.
 QByteArray ReadWholeFile(const QString &AFileName);
 
 // The lines of a UTF-8 file (see DecodeUtf8Text). Throws ETextFileError.

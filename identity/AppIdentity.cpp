@@ -3,7 +3,11 @@
 #include "identity/EXEVersionData.h"
 #include "identity/FileVersion.h"
 #include "platform/Folder.h"
+#include "platform/FolderLock.h"
 #include "platform/UserDataFolder.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 QString AppCompanyName;
 QString AppProductName;
@@ -11,9 +15,35 @@ QString AppVersion;
 QString AppTitle;
 QString AppDataFolder;
 
+namespace {
+
+QString WorkFileName = QStringLiteral("output.wav");
+bool OwnWorkFile = false;
+
+} // namespace
+
 QString WorkFile()
 {
-    return AppDataFolder + QStringLiteral("output.wav");
+    return AppDataFolder + WorkFileName;
+}
+
+void UseOwnWorkFile()
+{
+    WorkFileName = QStringLiteral("output-%1.wav").arg(QCoreApplication::applicationPid());
+    OwnWorkFile = true;
+}
+
+void ClaimWorkFile()
+{
+    static Platform::TFolderLock claim;
+    if (!claim.TryLock(AppDataFolder.isEmpty() ? QStringLiteral(".") : AppDataFolder))
+        UseOwnWorkFile();
+}
+
+void RemoveOwnWorkFile()
+{
+    if (OwnWorkFile)
+        QFile::remove(WorkFile());
 }
 
 void ReadAppIdentity(const QString &AExeFileName)

@@ -12,8 +12,22 @@ extern QString AppTitle;       // AppCompanyName + " - " + AppProductName
 extern QString AppDataFolder;  // per-user data folder + company + product, ends with '/'
 
 // The file every effect run writes: AppDataFolder + "output.wav" (a plain
-// "output.wav" in the current folder when AppDataFolder is empty).
+// "output.wav" in the current folder when AppDataFolder is empty), or the
+// process's own work file once UseOwnWorkFile was called.
 QString WorkFile();
+
+// Switches WorkFile to "output-<process id>.wav", a file no other instance
+// writes, deletes or judges.
+void UseOwnWorkFile();
+
+// Keeps "output.wav" when this process is the first instance to claim
+// AppDataFolder; otherwise another instance runs into it, and this one uses a
+// work file of its own. The claim lasts as long as the process.
+void ClaimWorkFile();
+
+// Deletes the work file when it is this process's own (UseOwnWorkFile): nobody
+// else can ever use it. The shared "output.wav" stays for the next start.
+void RemoveOwnWorkFile();
 
 // Sets AppCompanyName, AppProductName, AppVersion and AppTitle from the version
 // block of AExeFileName. Raises the version block reader's error when the block

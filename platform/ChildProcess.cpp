@@ -24,6 +24,15 @@ extern char **environ;
 
 namespace Platform {
 
+void RestoreDefaultChildSignal()
+{
+    struct sigaction action
+    {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGCHLD, &action, nullptr);
+}
+
 namespace {
 
 // Everything the child needs, prepared before fork: after fork only
@@ -238,6 +247,13 @@ bool TChildProcess::TryReap()
     siginfo_t info{};
     int result;
     while ((result = waitid(P_PID, id_t(FPid), &info, WEXITED | WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (result < 0 && errno == ECHILD) {
+        // Someone else reaped it (SIGCHLD ignored makes the kernel do so): it
+        // has ended, but how is unknown, so it counts as a failure.
+        FEnded = true;
+        FExitCode = UnknownEndExitCode;
+        return true;
     }
     if (result < 0 || info.si_pid == 0)
         return false;

@@ -7,6 +7,14 @@
 
 namespace Platform {
 
+// Exit code of a child that ended out of our sight, reaped by someone else.
+inline constexpr int UnknownEndExitCode = 255;
+
+// Gives SIGCHLD back its default handling. A parent may have started us with
+// it ignored, and then the kernel reaps our children before we can learn how
+// they ended. Call it at start-up, before any child is started.
+void RestoreDefaultChildSignal();
+
 // How a child is started.
 struct TChildOptions
 {
@@ -59,7 +67,8 @@ public:
     bool WaitForEnd(int ATimeoutMs);
     bool HasEnded() const { return FEnded; }
     // Exit status of an ended child; a child killed by Kill reports 0, one
-    // killed by another signal 128 + the signal number.
+    // killed by another signal 128 + the signal number, one reaped by someone
+    // else UnknownEndExitCode.
     int ExitCode() const { return FExitCode; }
 
     // Ends the child at once (SIGKILL). Only this child, not its own children.

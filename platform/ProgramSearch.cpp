@@ -4,10 +4,25 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace Platform {
 
 namespace {
+
+// The PATH, or the system's default search path where there is none (never
+// the current folder, which an empty PATH would mean).
+QString SearchPath()
+{
+    const QString path = qEnvironmentVariable("PATH");
+    if (!path.isEmpty())
+        return path;
+    const size_t size = confstr(_CS_PATH, nullptr, 0);
+    QByteArray buffer(qsizetype(size), '\0');
+    if (size == 0 || confstr(_CS_PATH, buffer.data(), size) == 0)
+        return QStringLiteral("/bin:/usr/bin");
+    return QString::fromLocal8Bit(buffer.constData());
+}
 
 bool IsExecutableFile(const QString &APath)
 {
@@ -26,8 +41,7 @@ QString FindProgram(const QString &AName)
         return IsExecutableFile(path) ? path : QString();
     }
     QStringList folders{ExecutableFolder()};
-    const QString path = qEnvironmentVariable("PATH");
-    for (const QString &folder : path.split(QLatin1Char(':')))
+    for (const QString &folder : SearchPath().split(QLatin1Char(':')))
         folders << (folder.isEmpty() ? QStringLiteral(".") : folder);
     for (const QString &folder : folders) {
         const QString candidate = QDir(folder).absoluteFilePath(AName);

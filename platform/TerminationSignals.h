@@ -25,9 +25,15 @@ public:
 
     std::function<void(int ASignal)> OnSignal;
 
-private:
+    // Readable while a signal waits to be handed to OnSignal: a blocking wait
+    // elsewhere can watch it, since the event loop does not run meanwhile.
+    int PendingFd() const { return FPipe.ReadEnd(); }
+
+    // Hands the signals that arrived to OnSignal now, not on the next turn of
+    // the event loop.
     void ReadSignals();
 
+private:
     TPipe FPipe;
     std::unique_ptr<QSocketNotifier> FNotifier;
     struct sigaction FOldInt = {};

@@ -271,7 +271,7 @@ TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
         const SoundInputs::TProbe probe = SoundInputs::Probe(c.Output);
         EXPECT_EQ(probe.FormatName, c.Format);
         EXPECT_NEAR(probe.Duration, 2.0, 0.2);
-        EXPECT_GT(QFileInfo(WorkFileHere()).size(), 44) << "the run writes the work file";
+        EXPECT_FALSE(QFileInfo::exists(WorkFileHere())) << "the window's work file is not the batch's";
     }
 }
 
@@ -345,6 +345,138 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(tool))) << "the tool is gone and reaped";
         EXPECT_TRUE(QDir(FHome.filePath(QStringLiteral("out"))).isEmpty()) << "nothing is saved, the rest is not run";
     }
+}
+
+// ---- Workflow faults ---------------------------------------------------------
+
+TEST_F(CommandLineMode, ABatchLeavesTheWindowsWorkFileAloneAndRemovesItsOwn)
+{
+    ASSERT_TRUE(QDir().mkpath(DataFolder()));
+    QFile window(WorkFileHere());
+    ASSERT_TRUE(window.open(QIODevice::WriteOnly));
+    window.write("the window's result");
+    window.close();
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result = Tonara({QStringLiteral("-e"), QStringLiteral("Reverse"), tone, QStringLiteral("-o"),
+                                       Out(QStringLiteral("reversed.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + tone + QLatin1Char('\n'));
+    ASSERT_TRUE(window.open(QIODevice::ReadOnly));
+    EXPECT_EQ(window.readAll(), QByteArray("the window's result"));
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList{QStringLiteral("output.wav")});
+}
+
+// Input names the tool would otherwise take for one of its own protocols.
+class CommandLineInputName : public CommandLineMode, public ::testing::WithParamInterface<const char *>
+{};
+
+TEST_P(CommandLineInputName, IsReadAsTheFileOfThatName)
+{
+    const QString name = QString::fromUtf8(GetParam());
+    const QString folder = FHome.filePath(QStringLiteral("in"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("tone.wav")), folder + QLatin1Char('/') + name));
+    // Other files a protocol might read instead: longer, so the result tells.
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("long.wav")), folder + QStringLiteral("/a.wav")));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("long.wav")), folder + QStringLiteral("/b.wav")));
+    FTonara.setWorkingDirectory(folder);
+    const TToolResult result = Tonara(
+        {QStringLiteral("-e"), QStringLiteral("Reverse"), name, QStringLiteral("-o"), Out(QStringLiteral("r.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + name + QLatin1Char('\n'));
+    EXPECT_NEAR(SoundInputs::Probe(Out(QStringLiteral("r.wav"))).Duration, 2.0, 0.2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Protocols, CommandLineInputName,
+                         ::testing::Values("Intro:remix.wav", "pipe:x.wav", "concat:a.wav|b.wav"),
+                         [](const auto &AInfo) {
+                             return std::string(AInfo.index == 0 ? "Colon" : AInfo.index == 1 ? "Pipe" : "Concat");
+                         });
+
+TEST_F(CommandLineMode, AnOutputFolderThatWouldReplaceAnInputIsRefused)
+{
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const QString second = Out(QStringLiteral("tone - Robot.wav"));
+    ASSERT_TRUE(QFile::copy(Input(QStringLiteral("voice.mp3")), second));
+    const QByteArray before = [&] {
+        QFile file(second);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const TToolResult result = Tonara({QStringLiteral("--effect"), QStringLiteral("Robot"), QStringLiteral("--output"),
+                                       FHome.filePath(QStringLiteral("out")), tone, second});
+    EXPECT_EQ(result.ExitCode, 2);
+    EXPECT_EQ(result.Out, QString());
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("is an input itself"))) << result.Err.toStdString();
+    QFile file(second);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+}
+
+class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        CommandLineMode::SetUpTestSuite();
+        // Long enough that its conversion to MP3 is still going when the signal comes.
+        ASSERT_TRUE(SoundInputs::Make(Input(QStringLiteral("very long.wav")), 300));
+    }
+};
+
+TEST_P(CommandLineConversionSignal, StopsTheMp3ConversionAndSavesNothing)
+{
+    const QString input = Input(QStringLiteral("very long.wav"));
+    const QString out = FHome.filePath(QStringLiteral("out"));
+    FTonara.start(QStringLiteral(TONARA_EXECUTABLE), {QStringLiteral("-e"), QStringLiteral("Channel Difference"), input,
+                                                      QStringLiteral("-o"), Out(QStringLiteral("very long.mp3"))});
+    ASSERT_TRUE(FTonara.waitForStarted(10000));
+    // The conversion has begun once its file beside the target is there and the tool runs.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return FTonara.state() != QProcess::Running
+                   || (!QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()
+                       && !ChildrenOf(FTonara.processId()).isEmpty());
+        },
+        120000));
+    ASSERT_EQ(FTonara.state(), QProcess::Running) << FTonara.readAllStandardError().toStdString();
+    ::kill(pid_t(FTonara.processId()), GetParam());
+    ASSERT_TRUE(FTonara.waitForFinished(120000));
+    EXPECT_EQ(FTonara.exitCode(), 128 + GetParam());
+    EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()),
+              QStringLiteral("Aborted: ") + input + QLatin1Char('\n'));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "the conversion did not finish";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CommandLineConversionSignal, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto &AInfo) { return std::string(AInfo.param == SIGINT ? "Int" : "Term"); });
+
+TEST_F(CommandLineMode, RunsWhenStartedWithChildSignalsIgnored)
+{
+    // Some parents leave SIGCHLD ignored, which an exec keeps.
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result =
+        RunProgram(FTonara, QStringLiteral("perl"),
+                   {QStringLiteral("-e"), QStringLiteral("$SIG{CHLD} = 'IGNORE'; exec @ARGV or die"),
+                    QStringLiteral(TONARA_EXECUTABLE), QStringLiteral("-e"), QStringLiteral("Reverse"), tone,
+                    QStringLiteral("-o"), Out(QStringLiteral("r.mp3"))},
+                   120000);
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + tone + QLatin1Char('\n'));
+    EXPECT_EQ(SoundInputs::Probe(Out(QStringLiteral("r.mp3"))).FormatName, QStringLiteral("mp3"));
+}
+
+TEST_F(CommandLineMode, CustomNumbersKeepTheirPointUnderACommaLocale)
+{
+    QProcessEnvironment environment = FTonara.processEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    FTonara.setProcessEnvironment(environment);
+    const TToolResult result =
+        Tonara({QStringLiteral("-e"), QStringLiteral("Custom"), QStringLiteral("--rate"), QStringLiteral("15"),
+                QStringLiteral("--print-command"), Input(QStringLiteral("tone.wav"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_TRUE(result.Out.contains(QStringLiteral(" asetrate=44100*1.5,aresample=44100,atempo=1 ")))
+        << result.Out.toStdString();
 }
 
 } // namespace

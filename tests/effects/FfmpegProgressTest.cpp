@@ -135,3 +135,14 @@ TEST(FfmpegProgress, FollowsARealRunToItsEnd)
     EXPECT_GE(progressLines, 1);
     EXPECT_NEAR(last, 1.0, 0.01);
 }
+
+TEST(FfmpegProgress, TheStartOfALineStillBeingWrittenIsNotRead)
+{
+    // The runner reports what it has of a line when a read ends inside it,
+    // then the whole line once its end arrives.
+    TFfmpegProgress progress;
+    EXPECT_FALSE(progress.FeedOutput(QStringLiteral("  Duration: 00:0"), otBeginningOfLine));
+    EXPECT_TRUE(progress.FeedOutput(QString::fromUtf8(Input10s), otEntireLine));
+    EXPECT_TRUE(progress.FeedOutput(QStringLiteral("size=1kB time=00:00:05.00 bitrate=N/A"), otEntireLine));
+    EXPECT_EQ(progress.Fraction(), 0.5);
+}

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -80,9 +83,10 @@ TEST_F(ResultSaverTest, Mp3CommandLineQuotesBothPaths)
     EXPECT_EQ(
         Mp3ConversionCommand(QStringLiteral("/home/u/.local/share/Quillaby/Tonara/output.wav"),
                              QStringLiteral("/home/u/My Music/a b.mp3")),
-        QStringLiteral(R"(ffmpeg -y -i "/home/u/.local/share/Quillaby/Tonara/output.wav" "/home/u/My Music/a b.mp3")"));
+        QStringLiteral(
+            R"(ffmpeg -y -xerror -i "/home/u/.local/share/Quillaby/Tonara/output.wav" -f mp3 "/home/u/My Music/a b.mp3")"));
     EXPECT_EQ(Mp3ConversionCommand(QStringLiteral("/w/output.wav"), QStringLiteral(R"(/m/say "hi".mp3)")),
-              QStringLiteral(R"(ffmpeg -y -i "/w/output.wav" "/m/say \"hi\".mp3")"));
+              QStringLiteral(R"(ffmpeg -y -xerror -i "/w/output.wav" -f mp3 "/m/say \"hi\".mp3")"));
 }
 
 TEST_F(ResultSaverTest, Mp3IsPlayableWhateverTheName)
@@ -139,5 +143,91 @@ TEST_F(ResultSaverTest, Mp3FailuresAreReported)
     }
     EXPECT_FALSE(QFile::exists(Target(QStringLiteral("no-tool.mp3"))));
 }
+
+TEST_F(ResultSaverTest, Mp3IsWrittenWhateverTheNameEndsIn)
+{
+    for (const QString &name : {QStringLiteral("song.audio"), QStringLiteral("song.wav"), QStringLiteral("song")}) {
+        SCOPED_TRACE(name.toStdString());
+        QString why;
+        ASSERT_TRUE(SaveAsMp3(WorkFile(), Target(name), &why)) << why.toStdString();
+        EXPECT_EQ(SoundInputs::Probe(Target(name)).FormatName, QStringLiteral("mp3"));
+    }
+}
+
+// Files may grow to ABytes while it lives; the signal that would end the
+// process becomes a failed write instead.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t ABytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &FOld);
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lowered{ABytes, FOld.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit &) = delete;
+    TFileSizeLimit &operator=(const TFileSizeLimit &) = delete;
+
+private:
+    rlimit FOld{};
+    void (*FOldHandler)(int) = SIG_DFL;
+};
+
+struct TFailedSaveCase
+{
+    const char *Name;
+    bool (*Save)(const QString &, const QString &, QString *);
+    const char *Target; // named as the user chose it, so the tool knows what to write
+    bool HalfWay;       // the disk fills up during the write; otherwise the work file is no sound
+};
+
+bool SaveWav(const QString &AWork, const QString &ATarget, QString *AWhy)
+{
+    return SaveAsWav(AWork, ATarget, AWhy);
+}
+
+bool SaveMp3(const QString &AWork, const QString &ATarget, QString *AWhy)
+{
+    return SaveAsMp3(AWork, ATarget, AWhy);
+}
+
+class FailedSave : public ResultSaverTest, public ::testing::WithParamInterface<TFailedSaveCase>
+{};
+
+TEST_P(FailedSave, LeavesTheExistingFileAsItWasAndNothingElse)
+{
+    const TFailedSaveCase &c = GetParam();
+    const QString target = Target(QString::fromUtf8(c.Target));
+    Write(target, "the old contents");
+    QString work = WorkFile();
+    if (!c.HalfWay)
+        Write(work = Target(QStringLiteral("junk.wav")), QByteArray(4096, 'j'));
+    QString why;
+    {
+        // Far less than the result, far more than the old contents.
+        std::optional<TFileSizeLimit> limit;
+        if (c.HalfWay)
+            limit.emplace(8192);
+        EXPECT_FALSE(c.Save(work, target, &why));
+    }
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(Contents(target), QByteArray("the old contents"));
+    QStringList expected{QString::fromUtf8(c.Target)};
+    if (!c.HalfWay)
+        expected.prepend(QStringLiteral("junk.wav"));
+    EXPECT_EQ(QDir(FFolder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedSave,
+                         ::testing::Values(TFailedSaveCase{"WavHalfWay", SaveWav, "keep.wav", true},
+                                           TFailedSaveCase{"Mp3HalfWay", SaveMp3, "keep.mp3", true},
+                                           TFailedSaveCase{"Mp3OfNoSound", SaveMp3, "keep.mp3", false}),
+                         [](const auto &AInfo) { return std::string(AInfo.param.Name); });
 
 } // namespace

@@ -1,12 +1,15 @@
 #include "effects/RunAndWait.h"
 
 #include "platform/CommandLine.h"
+#include "platform/Pipe.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,6 +83,36 @@ TEST_F(RunAndWaitTest, AProgramThatCannotStartIsReported)
     const TRunAndWaitResult noFolder = RunAndWait(QStringLiteral("true"), FFolder.filePath(QStringLiteral("gone")));
     EXPECT_FALSE(noFolder.Started);
     EXPECT_EQ(noFolder.StartError, ENOENT);
+}
+
+TEST_F(RunAndWaitTest, AReadableStopDescriptorEndsTheChildAtOnce)
+{
+    // A signal arrived while the caller's event loop is blocked in here.
+    Platform::TPipe stop;
+    ASSERT_EQ(stop.Create(), 0);
+    ASSERT_EQ(write(stop.WriteEnd(), "x", 1), 1);
+    const TRunAndWaitResult result =
+        RunAndWait(Shell(QStringLiteral("exec sleep 600")), FFolder.path(), stop.ReadEnd());
+    EXPECT_TRUE(result.Started);
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_FALSE(result.Succeeded());
+    char byte = 0;
+    EXPECT_EQ(read(stop.ReadEnd(), &byte, 1), 1) << "the signal is left for its owner";
+}
+
+TEST_F(RunAndWaitTest, AChildReapedBySomeoneElseIsNoSuccess)
+{
+    // With SIGCHLD ignored the kernel reaps the child itself: how it ended is lost.
+    struct sigaction ignore
+    {};
+    struct sigaction old
+    {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &old);
+    const TRunAndWaitResult result = RunAndWait(Shell(QStringLiteral("sleep 0.1; exit 0")), FFolder.path());
+    sigaction(SIGCHLD, &old, nullptr);
+    EXPECT_TRUE(result.Started);
+    EXPECT_FALSE(result.Succeeded());
 }
 
 } // namespace

@@ -19,10 +19,13 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -655,6 +658,70 @@ TEST_F(AppFormSaveTest, SaveButtonDoesNotReopenTheMenuItJustClosed)
     QTest::mouseClick(SaveButton(), Qt::LeftButton);
     EXPECT_EQ(shown, 2);
     EXPECT_TRUE(FDialogs.isEmpty());
+}
+
+// ---- Workflow faults ---------------------------------------------------------
+
+TEST_F(AppFormWorkflowTest, AFileInTheWayOfTheWorkFileEndsInErrorInsteadOfAQuestion)
+{
+    // Something the run cannot delete sits where it writes (here a folder):
+    // the tool asks on its input whether to replace it, and must be told no.
+    EXPECT_TRUE(WorkFile().endsWith(QStringLiteral("/output.wav"))) << "the first window keeps the usual name";
+    ASSERT_TRUE(QDir().mkpath(WorkFile() + QStringLiteral("/kept")));
+    AddFile(Input(QStringLiteral("short.wav")));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0, 20000)) << Log().toStdString();
+    EXPECT_EQ(Status(0), QStringLiteral("Error"));
+    EXPECT_TRUE(QFileInfo(WorkFile() + QStringLiteral("/kept")).isDir());
+    EXPECT_FALSE(SaveButton()->isEnabled());
+}
+
+TEST_F(AppFormWorkflowTest, TheStatusColumnShowsProcessingAndItsBarWhole)
+{
+    AddFile(MakeFifo(QStringLiteral("held.wav")));
+    ClickPlay();
+    ASSERT_EQ(Status(0), QStringLiteral("Processing..."));
+    const QHeaderView *header = List()->header();
+    EXPECT_EQ(header->sectionSize(0) + header->sectionSize(1), List()->viewport()->width());
+    // The room the item view leaves for text within a cell.
+    const int margin = List()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List()) + 1;
+    const int room = header->sectionSize(1) - 2 * margin;
+    EXPECT_GE(room, List()->fontMetrics().horizontalAdvance(QStringLiteral("Processing...")));
+    EXPECT_EQ(List()->textElideMode(), Qt::ElideMiddle);
+}
+
+TEST_F(AppFormSaveTest, SaveIsUnavailableFromTheStartOfARunUntilOneCompletes)
+{
+    const auto expectNoSave = [&](const char *AWhen) {
+        SCOPED_TRACE(AWhen);
+        EXPECT_FALSE(SaveButton()->isEnabled());
+        FAnswers << FData.filePath(QStringLiteral("x.wav"));
+        for (const char *entry : {"SaveasWAV2", "SaveasMP32", "SaveasWAV1", "SaveasMP31"})
+            Child<QAction>(entry)->trigger();
+        EXPECT_TRUE(FDialogs.isEmpty());
+        EXPECT_TRUE(FMessages.isEmpty());
+        FAnswers.clear();
+    };
+    AddFile(MakeFifo(QStringLiteral("held.wav"))); // the tool waits on it
+    FDialogs.clear();
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    expectNoSave("while the run is under way");
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(1));
+    ASSERT_EQ(Status(1), QStringLiteral("Error"));
+    expectNoSave("after a run that did not complete");
+}
+
+TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
+{
+    AddFile(WorkFile());
+    List()->setCurrentItem(List()->topLevelItem(1));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(1));
+    EXPECT_EQ(Status(1), QStringLiteral("Complete")) << Log().toStdString();
+    EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
 }
 
 } // namespace

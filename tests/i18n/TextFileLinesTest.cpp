@@ -2,7 +2,9 @@
 #include "i18n/TextFileLines.h"
 #include "support/TestFolder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -88,5 +90,56 @@ TEST(TextFileLines, ReadErrorNamesTheFileAndTheReason)
         }
     }
 }
+
+// Files that could hold start-up for good or fill the memory, named like a
+// language file; each is refused with its reason, at once.
+struct TUnreadableCase
+{
+    const char *Name;
+    QString (*Make)(const TTestFolder &AFolder);
+    const char *Reason;
+};
+
+QString MakeFifo(const TTestFolder &AFolder)
+{
+    const QString path = AFolder.FilePath("Fifo.lang.txt");
+    EXPECT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    return path;
+}
+
+QString MakeDeviceLink(const TTestFolder &AFolder)
+{
+    const QString path = AFolder.FilePath("Zero.lang.txt");
+    EXPECT_TRUE(QFile::link("/dev/zero", path));
+    return path;
+}
+
+QString MakeHugeFile(const TTestFolder &AFolder)
+{
+    const QString path = AFolder.Write("Huge.lang.txt", "{OK}Gut\n");
+    EXPECT_TRUE(QFile::resize(path, qint64(64) << 20)); // sparse: no disk space used
+    return path;
+}
+
+class UnreadableTextFile : public ::testing::TestWithParam<TUnreadableCase>
+{};
+
+TEST_P(UnreadableTextFile, IsRefusedWithItsReasonWithoutWaiting)
+{
+    TTestFolder folder;
+    const QString path = GetParam().Make(folder);
+    try {
+        ReadUtf8Lines(path);
+        ADD_FAILURE() << "no error";
+    } catch (const ETextFileError &error) {
+        EXPECT_EQ(error.Message(), "Cannot read the file \"" + path + "\": " + GetParam().Reason);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnreadableTextFile,
+                         ::testing::Values(TUnreadableCase{"Fifo", MakeFifo, "it is not a regular file"},
+                                           TUnreadableCase{"Device", MakeDeviceLink, "it is not a regular file"},
+                                           TUnreadableCase{"Huge", MakeHugeFile, "it is larger than 4194304 bytes"}),
+                         [](const auto &AInfo) { return std::string(AInfo.param.Name); });
 
 } // namespace

@@ -72,4 +72,28 @@ TEST_F(ProgramSearch, TakesANameWithASlashAsAPath)
     QDir::setCurrent(old);
 }
 
+// Without a PATH the system's default path is searched, never the current folder.
+class ProgramSearchWithoutPath : public ProgramSearch, public testing::WithParamInterface<bool>
+{};
+
+TEST_P(ProgramSearchWithoutPath, UsesTheSystemsDefaultPath)
+{
+    if (GetParam())
+        qputenv("PATH", QByteArray());
+    else
+        qunsetenv("PATH");
+    WriteExecutable(FPathDir.filePath(QStringLiteral("tonara-here-probe")));
+    WriteExecutable(FPathDir.filePath(QStringLiteral("sh")));
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(FPathDir.path()));
+    const QString here = Platform::FindProgram(QStringLiteral("tonara-here-probe"));
+    const QString shell = Platform::FindProgram(QStringLiteral("sh"));
+    QDir::setCurrent(old);
+    EXPECT_EQ(here, QString());
+    EXPECT_TRUE(shell == QStringLiteral("/bin/sh") || shell == QStringLiteral("/usr/bin/sh")) << shell.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Path, ProgramSearchWithoutPath, testing::Bool(),
+                         [](const auto &AInfo) { return std::string(AInfo.param ? "Empty" : "Unset"); });
+
 } // namespace
