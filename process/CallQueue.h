@@ -48,7 +48,10 @@ public:
         std::function<void()> Closure;
     };
 
-    explicit TCallQueue(QObject *ATarget);
+    // AContext is kept as long as the queue, and the queue as long as one of
+    // its calls runs: what the plain functions' contexts point into stays valid
+    // for every call, even after the worker has gone.
+    TCallQueue(QObject *ATarget, std::shared_ptr<void> AContext);
 
     // Worker's side. Post keeps the call until the next Flush.
     void Post(TCall ACall);
@@ -65,6 +68,7 @@ private:
     void ScheduleLocked();
     bool TakeNext(TCall &ACall);
 
+    const std::shared_ptr<void> FContext;
     std::deque<TCall> FPending; // worker only
 
     QMutex FLock;
