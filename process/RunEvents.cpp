@@ -13,9 +13,14 @@ TRunEvents::TRunEvents(TProcessRunner *AOwner, TStringList *ALines, TStrings *AO
 {
 }
 
-void TRunEvents::LinesAdd(void *AEvents, const QString &AText, int)
+void TRunEvents::EntireLine(void *AEvents, const QString &AText, int AReplaceLast)
 {
-    static_cast<TRunEvents *>(AEvents)->FLines->Add(AText);
+    auto *self = static_cast<TRunEvents *>(AEvents);
+    self->FLines->Add(AText);
+    if (self->FOutputLines)
+        OutputLine(AEvents, AText, AReplaceLast);
+    if (self->FOnNewLine)
+        NewLine(AEvents, AText, otEntireLine);
 }
 
 void TRunEvents::NewChar(void *AEvents, const QString &, int AChar)

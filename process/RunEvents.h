@@ -26,7 +26,10 @@ public:
     bool HasOnNewLine() const { return bool(FOnNewLine); }
 
     // The calls, in the shape of a queued call: AEvents is this object.
-    static void LinesAdd(void *AEvents, const QString &AText, int);
+    // A line that has ended: added to Lines, shown in OutputLines and reported
+    // to OnNewLine, in that order; one call instead of three, as lines come by
+    // the million.
+    static void EntireLine(void *AEvents, const QString &AText, int AReplaceLast);
     static void NewChar(void *AEvents, const QString &, int AChar);
     static void NewLine(void *AEvents, const QString &AText, int AOutputType);
     // Shows AText in OutputLines: in place of its last entry while that entry

@@ -188,14 +188,15 @@ void TRunnerThread::WaitLoop()
 {
     for (;;) {
         FCalls->Flush(); // what this wake-up produced goes to the component in one hand-over
-        switch (Platform::WaitForAny({FReader->Event().Fd(), FInputLines->Event().Fd(), FChild.PidFd(),
-                                      FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
+        // While the component's thread is behind, its catching up takes the
+        // place of the output: nothing more is taken until it has.
+        const bool heldBack = FCalls->Full();
+        const int output = heldBack ? FCalls->Room().Fd() : FReader->Event().Fd();
+        switch (Platform::WaitForAny(
+            {output, FInputLines->Event().Fd(), FChild.PidFd(), FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
         case 0:
-            FReader->Event().Consume();
-            while (FReader->ReadString().Length() > 0) {
-                DoReadLine();
-                FCalls->Flush();
-            }
+            if (!heldBack)
+                ReadOutput();
             break;
         case 1:
             FInputLines->Event().Consume();
@@ -220,9 +221,32 @@ void TRunnerThread::WaitLoop()
             return;
         if (FMaxTimeAfterBeginning > 0 && FTimer->SinceBeginning() > FMaxTimeAfterBeginning)
             return;
-        if (FMaxTimeAfterLastOutput > 0 && FTimer->SinceLastOutput() > FMaxTimeAfterLastOutput)
+        if (LastOutputTooLongAgo(heldBack))
             return;
     }
+}
+
+// Assembles what the reader has, batch by batch, until it has no more or the
+// component's thread is a full queue behind. Text left then waits for the
+// next turn, which the reader's event, set again, asks for.
+void TRunnerThread::ReadOutput()
+{
+    FReader->Event().Consume();
+    while (FReader->ReadString().Length() > 0) {
+        if (FCalls->Full()) {
+            FReader->Event().Set();
+            return;
+        }
+        DoReadLine();
+        FCalls->Flush();
+    }
+}
+
+// A child whose output waits for us because we are held back is not silent,
+// so the limit after the last output is not looked at then.
+bool TRunnerThread::LastOutputTooLongAgo(bool AHeldBack)
+{
+    return !AHeldBack && FMaxTimeAfterLastOutput > 0 && FTimer->SinceLastOutput() > FMaxTimeAfterLastOutput;
 }
 
 void TRunnerThread::EndOfRun()
@@ -254,7 +278,7 @@ void TRunnerThread::ReadRest()
 
 void TRunnerThread::DoReadLine()
 {
-    const QString batch = FReader->ReadString().Take();
+    const QString batch = FReader->Take();
     if (batch.isEmpty())
         return;
     QString line = FLast;
@@ -293,7 +317,8 @@ qsizetype TRunnerThread::OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, q
     qsizetype i = AStart;
     while (i < ACount) {
         const char16_t u = AChars[i].unicode();
-        if (u == 0 || u == u'\r' || u == u'\n')
+        // NUL, LF and CR are all at most CR: one comparison for most characters.
+        if (u <= u'\r' && (u == 0 || u == u'\r' || u == u'\n'))
             break;
         ++i;
     }
@@ -319,18 +344,17 @@ bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
 void TRunnerThread::DoLineEnd(QString &ALine)
 {
     FTimer->NewOutput();
-    DoLinesAdd(ALine);
-    if (FEvents->HasOutputLines()) {
-        PostOutputLine(ALine, FPartial);
-        FPartial = false;
-    }
-    DoNewLine(ALine, otEntireLine);
+    DoEntireLine(ALine);
     ALine.clear();
 }
 
-void TRunnerThread::DoLinesAdd(const QString &AStr)
+// Lines, OutputLines (in place of the growing line it completes) and
+// OnNewLine receive the line, in one call.
+void TRunnerThread::DoEntireLine(const QString &AStr)
 {
-    FCalls->Post({&TRunEvents::LinesAdd, FEvents.get(), AStr, 0});
+    FCalls->Post({&TRunEvents::EntireLine, FEvents.get(), AStr, FPartial});
+    if (FEvents->HasOutputLines())
+        FPartial = false;
 }
 
 void TRunnerThread::DoNewChar(QChar AChar)
@@ -354,11 +378,8 @@ void TRunnerThread::PostOutputLine(const QString &AText, bool AReplaceLast)
 // The incomplete last line becomes an entire line at the end of the run.
 void TRunnerThread::FlushLastLine()
 {
-    if (FLast.isEmpty())
-        return;
-    DoLinesAdd(FLast);
-    PostOutputLine(FLast, FPartial);
-    DoNewLine(FLast, otEntireLine);
+    if (!FLast.isEmpty())
+        DoEntireLine(FLast);
 }
 
 void TRunnerThread::DoSendLine()

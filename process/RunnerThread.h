@@ -27,7 +27,10 @@ class TStrings;
 // posted to the component's thread in the order it was produced; the
 // termination request and the end notification are calls the worker waits
 // for. It frees itself after the end notification has returned.
-
+//
+// When the component's thread falls behind (its queue is full) the worker
+// stops taking output until that thread has caught up; the reader, and then
+// the child, wait meanwhile.
 class TRunnerThread : public QObject
 {
 public:
@@ -61,13 +64,15 @@ private:
     void ThreadMain();
     void Execute();
     void WaitLoop();
+    void ReadOutput();
+    bool LastOutputTooLongAgo(bool AHeldBack);
     void EndOfRun();
     void ReadRest();
 
     // Line assembly of the output.
     void DoReadLine();
     void DoLineEnd(QString &ALine);
-    void DoLinesAdd(const QString &AStr);
+    void DoEntireLine(const QString &AStr);
     void DoNewChar(QChar AChar);
     bool DoNewChars(const QChar *AChars, qsizetype ACount);
     static qsizetype OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount);
