@@ -7,8 +7,8 @@
 #include "app/PopupUnderButton.h"
 #include "app/ResultSaver.h"
 #include "app/RunFacts.h"
-#include "app/StatusProgressDelegate.h"
 #include "app/SettingsStore.h"
+#include "app/StatusProgressDelegate.h"
 #include "app/UserDialogs.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
@@ -41,9 +41,12 @@ const QString StopCaption = QStringLiteral("Stop");
 bool AbortRequested = false;
 
 TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
-    : QMainWindow(AParent), FUi(std::make_unique<Ui::TAppForm>()), TimerChecker(new QTimer(this)),
-      FUpdateResults(std::make_shared<TUpdateCheckResults>()), ProcessRunner1(new TProcessRunner(this)),
-      MediaPlayer1(new TMediaPlayer(this))
+    : QMainWindow(AParent)
+    , FUi(std::make_unique<Ui::TAppForm>())
+    , TimerChecker(new QTimer(this))
+    , FUpdateResults(std::make_shared<TUpdateCheckResults>())
+    , ProcessRunner1(new TProcessRunner(this))
+    , MediaPlayer1(new TMediaPlayer(this))
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
@@ -178,8 +181,7 @@ void TAppForm::FillEffectList()
 }
 
 void TAppForm::SetLanguageFile(const QString &)
-{
-}
+{}
 
 void TAppForm::ComboBox1Change()
 {

@@ -92,7 +92,7 @@ private:
     QAction *SaveasMP31;
     QAction *SaveasWAV1;
     TUserDialogs::TFileRequest OpenDialog1;
-    TUserDialogs::TFileRequest SaveDialog1; // keeps the name chosen last
+    TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
 };

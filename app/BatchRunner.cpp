@@ -22,7 +22,8 @@ void PrintError(const QString &AText)
 
 } // namespace
 
-TBatchRunner::TBatchRunner(const TCommandLineOptions &AOptions) : FOptions(AOptions)
+TBatchRunner::TBatchRunner(const TCommandLineOptions &AOptions)
+    : FOptions(AOptions)
 {
     // As the window's runner: no time limits, output not echoed to the input.
     FRunner.SetInputToOutput(false);
@@ -61,7 +62,8 @@ void TBatchRunner::StartRun(const QString &AInput)
 {
     // The tool is not told to replace its output: a result of an earlier run goes first.
     QFile::remove(WorkFile());
-    FRunner.SetCommandLine(BuildEffectCommand(AInput, FOptions.EffectItem, FOptions.RatePosition, FOptions.TempoPosition));
+    FRunner.SetCommandLine(
+        BuildEffectCommand(AInput, FOptions.EffectItem, FOptions.RatePosition, FOptions.TempoPosition));
     FRunner.Execute();
 }
 

@@ -32,7 +32,8 @@ int PrintVersion()
 int PrintCommands(const TCommandLineOptions &AOptions)
 {
     for (const QString &input : AOptions.Inputs)
-        PrintLine(stdout, BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
+        PrintLine(stdout,
+                  BuildEffectCommand(input, AOptions.EffectItem, AOptions.RatePosition, AOptions.TempoPosition));
     return 0;
 }
 

@@ -43,11 +43,16 @@ bool SameFile(const QString &A, const QString &B)
 TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption effect(QStringList{QStringLiteral("e"), QStringLiteral("effect")}, QString(), QStringLiteral("name"));
-    const QCommandLineOption rate(QStringList{QStringLiteral("r"), QStringLiteral("rate")}, QString(), QStringLiteral("n"));
-    const QCommandLineOption tempo(QStringList{QStringLiteral("t"), QStringLiteral("tempo")}, QString(), QStringLiteral("n"));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("path"));
-    const QCommandLineOption format(QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(), QStringLiteral("fmt"));
+    const QCommandLineOption effect(QStringList{QStringLiteral("e"), QStringLiteral("effect")}, QString(),
+                                    QStringLiteral("name"));
+    const QCommandLineOption rate(QStringList{QStringLiteral("r"), QStringLiteral("rate")}, QString(),
+                                  QStringLiteral("n"));
+    const QCommandLineOption tempo(QStringList{QStringLiteral("t"), QStringLiteral("tempo")}, QString(),
+                                   QStringLiteral("n"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                    QStringLiteral("path"));
+    const QCommandLineOption format(QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(),
+                                    QStringLiteral("fmt"));
     const QCommandLineOption printCommand(QStringLiteral("print-command"));
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -130,8 +135,8 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
         const QDir folder(target.absoluteFilePath());
         QSet<QString> taken;
         for (const QString &input : std::as_const(Inputs)) {
-            const QString name = QFileInfo(input).completeBaseName() + QStringLiteral(" - ") + EffectItem
-                                 + QLatin1Char('.') + format;
+            const QString name =
+                QFileInfo(input).completeBaseName() + QStringLiteral(" - ") + EffectItem + QLatin1Char('.') + format;
             const QString path = folder.filePath(name);
             if (taken.contains(path))
                 Refuse(Message("Two inputs would be saved to the same file \"%1\".", path));

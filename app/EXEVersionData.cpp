@@ -18,18 +18,12 @@ void ReadVersionData(const QString &AFileName, TEXEVersionData &AData)
 
     const QString table = QStringLiteral("\\StringFileInfo\\") + TVersionBlock::TranslationKey(language, codePage);
     const std::pair<QString *, const char *> fields[] = {
-        {&AData.CompanyName, "\\CompanyName"},
-        {&AData.FileDescription, "\\FileDescription"},
-        {&AData.FileVersion, "\\FileVersion"},
-        {&AData.InternalName, "\\InternalName"},
-        {&AData.LegalCopyright, "\\LegalCopyright"},
-        {&AData.LegalTrademarks, "\\LegalTrademarks"},
-        {&AData.OriginalFileName, "\\OriginalFileName"},
-        {&AData.ProductName, "\\ProductName"},
-        {&AData.ProductVersion, "\\ProductVersion"},
-        {&AData.Comments, "\\Comments"},
-        {&AData.PrivateBuild, "\\PrivateBuild"},
-        {&AData.SpecialBuild, "\\SpecialBuild"},
+        {&AData.CompanyName, "\\CompanyName"},           {&AData.FileDescription, "\\FileDescription"},
+        {&AData.FileVersion, "\\FileVersion"},           {&AData.InternalName, "\\InternalName"},
+        {&AData.LegalCopyright, "\\LegalCopyright"},     {&AData.LegalTrademarks, "\\LegalTrademarks"},
+        {&AData.OriginalFileName, "\\OriginalFileName"}, {&AData.ProductName, "\\ProductName"},
+        {&AData.ProductVersion, "\\ProductVersion"},     {&AData.Comments, "\\Comments"},
+        {&AData.PrivateBuild, "\\PrivateBuild"},         {&AData.SpecialBuild, "\\SpecialBuild"},
     };
     // A value the table lacks leaves its field as it is.
     for (const auto &[field, name] : fields)

@@ -30,8 +30,7 @@ QString FormatEffectNumber(double AValue);
 // writes WorkFile(). ARatePosition and ATempoPosition are the positions of the
 // Rate and Tempo sliders; only "Custom" uses them. The paths are quoted with
 // Platform::QuoteArgument, so any file name survives the split.
-QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition,
-                           int ATempoPosition);
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition);
 
 // Seconds of result per second of input. Only "Custom" changes the length
 // (asetrate makes it rate times faster, atempo tempo times): 1 / (rate x tempo).

@@ -11,8 +11,8 @@ const QString TimePattern = QStringLiteral(R"((-?)(\d+):(\d{2}):(\d{2}(?:\.\d+)?
 
 double Seconds(const QRegularExpressionMatch &AMatch)
 {
-    const double value = AMatch.captured(2).toDouble() * 3600 + AMatch.captured(3).toDouble() * 60
-        + AMatch.captured(4).toDouble();
+    const double value =
+        AMatch.captured(2).toDouble() * 3600 + AMatch.captured(3).toDouble() * 60 + AMatch.captured(4).toDouble();
     return AMatch.captured(1).isEmpty() ? value : -value;
 }
 

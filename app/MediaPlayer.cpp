@@ -65,8 +65,8 @@ void TMediaPlayer::Open()
     FPlayer->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
     WaitUntilLoaded();
     const bool loaded = FPlayer->error() == QMediaPlayer::NoError
-        && (FPlayer->mediaStatus() == QMediaPlayer::LoadedMedia
-            || FPlayer->mediaStatus() == QMediaPlayer::BufferedMedia);
+                        && (FPlayer->mediaStatus() == QMediaPlayer::LoadedMedia
+                            || FPlayer->mediaStatus() == QMediaPlayer::BufferedMedia);
     if (!loaded) {
         const QString why = LoadFailureText();
         Release();
@@ -198,7 +198,8 @@ void TMediaPlayer::EndPlay(TNotifyValue AValue)
     FPlaying = false;
     FStallTimer->stop();
     // Posted, so a handler never runs inside Play, Stop or Close.
-    QMetaObject::invokeMethod(this, [this, AValue] { emit Notify(AValue); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, AValue] { emit Notify(AValue); }, Qt::QueuedConnection);
 }
 
 void TMediaPlayer::PlayerStateChanged()
@@ -207,11 +208,14 @@ void TMediaPlayer::PlayerStateChanged()
         return;
     // The end-of-media status follows the stopped state; if neither it nor an
     // error has ended the play by the time the queue is served, it failed.
-    QMetaObject::invokeMethod(this, [this] {
-        if (FPlaying && FPlayer && FPlayer->playbackState() == QMediaPlayer::StoppedState)
-            EndPlay(FPlayer->mediaStatus() == QMediaPlayer::EndOfMedia ? TNotifyValue::Successful
-                                                                       : TNotifyValue::Failure);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (FPlaying && FPlayer && FPlayer->playbackState() == QMediaPlayer::StoppedState)
+                EndPlay(FPlayer->mediaStatus() == QMediaPlayer::EndOfMedia ? TNotifyValue::Successful
+                                                                           : TNotifyValue::Failure);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMediaPlayer::PlayerStatusChanged()
@@ -242,6 +246,5 @@ void TMediaPlayer::CheckForStall()
     if (FSincePositionMoved.elapsed() < StallLimitMs)
         return;
     const qint64 duration = FPlayer->duration();
-    Interrupt(duration > 0 && position >= duration - EndToleranceMs ? TNotifyValue::Successful
-                                                                   : TNotifyValue::Failure);
+    Interrupt(duration > 0 && position >= duration - EndToleranceMs ? TNotifyValue::Successful : TNotifyValue::Failure);
 }

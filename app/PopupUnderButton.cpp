@@ -16,8 +16,7 @@ bool IsPopupReclick(quint32 ALastPopupTime, quint32 ANow)
 
 void PopupUnderButton(QAbstractButton *AButton, QMenu *AMenu)
 {
-    if (AButton == LastPopupButton && AMenu == LastPopupMenu
-        && IsPopupReclick(LastPopupTime, Platform::TickCount())) {
+    if (AButton == LastPopupButton && AMenu == LastPopupMenu && IsPopupReclick(LastPopupTime, Platform::TickCount())) {
         LastPopupButton = nullptr;
         LastPopupMenu = nullptr;
         return;

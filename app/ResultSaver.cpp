@@ -72,7 +72,9 @@ bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
     const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), target);
     const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder());
     if (!result.Started)
-        return Fail(AWhy, QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(result.StartError))));
+        return Fail(
+            AWhy,
+            QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(result.StartError))));
     if (result.ExitCode != 0)
         return Fail(AWhy, QStringLiteral("%1 failed with exit code %2").arg(ToolName()).arg(result.ExitCode));
     if (FileSizeOf(target) <= 0)

@@ -23,4 +23,3 @@ TRunOutcome DecideRunOutcome(const TRunFacts &AFacts)
         return TRunOutcome::Error;
     return TRunOutcome::Complete;
 }
-

@@ -9,8 +9,8 @@ namespace {
 bool IsPlainAuthority(const QString &AValue)
 {
     const QUrl url(QStringLiteral("http://") + AValue, QUrl::StrictMode);
-    return url.isValid() && !url.host().isEmpty() && url.userInfo().isEmpty() && url.path().isEmpty()
-           && !url.hasQuery() && !url.hasFragment() && !AValue.contains(QLatin1Char('/'));
+    return url.isValid() && !url.host().isEmpty() && url.userInfo().isEmpty() && url.path().isEmpty() && !url.hasQuery()
+           && !url.hasFragment() && !AValue.contains(QLatin1Char('/'));
 }
 
 } // namespace

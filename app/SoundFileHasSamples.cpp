@@ -12,7 +12,7 @@ constexpr qint64 ChunkHeaderBytes = 8;
 bool IsWaveHeader(const QByteArray &AHeader)
 {
     return AHeader.size() == RiffHeaderBytes && (AHeader.startsWith("RIFF") || AHeader.startsWith("RF64"))
-        && AHeader.mid(8, 4) == "WAVE";
+           && AHeader.mid(8, 4) == "WAVE";
 }
 
 // Walks the chunks after the RIFF header to the "data" chunk.

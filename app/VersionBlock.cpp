@@ -19,8 +19,7 @@ qsizetype AlignTo4(qsizetype AOffset)
 
 TVersionBlock::TVersionBlock(QByteArray AData)
     : FData(std::move(AData))
-{
-}
+{}
 
 quint16 TVersionBlock::Word(qsizetype AOffset) const
 {

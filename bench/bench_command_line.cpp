@@ -91,7 +91,8 @@ int main(int argc, char *argv[])
     }
 
     // The very command tonara builds, run directly: same tool, same arguments, same output file.
-    const QString command = CommandOutput(environment, tonara, {QStringLiteral("--effect"), effect, QStringLiteral("--print-command"), input});
+    const QString command = CommandOutput(
+        environment, tonara, {QStringLiteral("--effect"), effect, QStringLiteral("--print-command"), input});
     QStringList direct = Platform::SplitCommandLine(command);
     if (direct.size() < 2) {
         std::fprintf(stderr, "tonara printed no command: %s\n", qPrintable(command));
@@ -99,8 +100,8 @@ int main(int argc, char *argv[])
     }
     const QString tool = direct.takeFirst();
     const QString workFile = direct.last();
-    std::printf("effect %s on a %d s WAV, %d rounds, alternating\ncommand: %s\n", qPrintable(effect), InputSeconds, rounds,
-                qPrintable(command));
+    std::printf("effect %s on a %d s WAV, %d rounds, alternating\ncommand: %s\n", qPrintable(effect), InputSeconds,
+                rounds, qPrintable(command));
 
     std::vector<double> viaTonara, viaTool, cpuTonara, cpuTool;
     for (int round = 0; round < rounds; ++round) {
@@ -116,8 +117,8 @@ int main(int argc, char *argv[])
         viaTool.push_back(d.Wall);
         cpuTonara.push_back(t.Cpu);
         cpuTool.push_back(d.Cpu);
-        std::printf("round %d: tonara %.1f ms (cpu %.1f), ffmpeg %.1f ms (cpu %.1f)\n", round + 1, t.Wall, t.Cpu, d.Wall,
-                    d.Cpu);
+        std::printf("round %d: tonara %.1f ms (cpu %.1f), ffmpeg %.1f ms (cpu %.1f)\n", round + 1, t.Wall, t.Cpu,
+                    d.Wall, d.Cpu);
         std::fflush(stdout);
     }
     const double tonaraMedian = Median(viaTonara), toolMedian = Median(viaTool);

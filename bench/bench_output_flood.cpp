@@ -63,8 +63,7 @@ public:
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
         })
-    {
-    }
+    {}
     ~TMemoryPeak()
     {
         FStop = true;
@@ -105,9 +104,8 @@ private:
 
 // The shared part of one flood: the meters, the clock, and the stop after
 // ASeconds, requested from the event loop as a click on Stop would be.
-template <class TStart, class TStop>
-TFloodResult Flood(double ASeconds, qint64 &ALines, TStart AStart, TStop AStopChild, QEventLoop &AEnded,
-                   QElapsedTimer &AStopClock)
+template <class TStart, class TStop> TFloodResult Flood(double ASeconds, qint64 &ALines, TStart AStart,
+                                                        TStop AStopChild, QEventLoop &AEnded, QElapsedTimer &AStopClock)
 {
     TFloodResult result;
     TMemoryPeak memory;
@@ -160,8 +158,7 @@ TFloodResult QProcessFlood(double ASeconds)
     });
     QObject::connect(&process, &QProcess::finished, &ended, &QEventLoop::quit);
     return Flood(
-        ASeconds, lines, [&] { process.start(FloodProgram, {FloodText}); }, [&] { process.kill(); }, ended,
-        stopClock);
+        ASeconds, lines, [&] { process.start(FloodProgram, {FloodText}); }, [&] { process.kill(); }, ended, stopClock);
 }
 
 void Print(const char *AName, const TFloodResult &AResult)
@@ -220,8 +217,8 @@ int main(int argc, char **argv)
     Print("QProcess", q);
 
     std::printf("\nGoals (medians)\n");
-    std::printf("stall <= max(3 x QProcess, 20 ms): %.1f ms <= %.1f ms: %s\n", r.StallMs,
-                std::max(3 * q.StallMs, 20.0), r.StallMs <= std::max(3 * q.StallMs, 20.0) ? "met" : "NOT met");
+    std::printf("stall <= max(3 x QProcess, 20 ms): %.1f ms <= %.1f ms: %s\n", r.StallMs, std::max(3 * q.StallMs, 20.0),
+                r.StallMs <= std::max(3 * q.StallMs, 20.0) ? "met" : "NOT met");
     std::printf("memory growth < 64 MB: %.1f MB: %s\n", r.MemoryGrowthMB, r.MemoryGrowthMB < 64 ? "met" : "NOT met");
     std::printf("stop -> end < 50 ms: %.2f ms: %s\n", r.StopToEndMs, r.StopToEndMs < 50 ? "met" : "NOT met");
     std::printf("lines/s >= QProcess: %.0f vs %.0f: %s\n", r.LinesPerSecond, q.LinesPerSecond,

@@ -292,9 +292,9 @@ int main(int argc, char **argv)
 
     std::printf("\nWorkload 3: stop a child that ignores its input, until the end is reported (%d rounds)\n",
                 StopRounds);
-    for (const auto &[name, latency] : {std::pair{"TProcessRunner", RunnerStopLatency()},
-                                        std::pair{"QProcess", QProcessStopLatency()},
-                                        std::pair{"raw kill", RawStopLatency()}})
+    for (const auto &[name, latency] :
+         {std::pair{"TProcessRunner", RunnerStopLatency()}, std::pair{"QProcess", QProcessStopLatency()},
+          std::pair{"raw kill", RawStopLatency()}})
         std::printf("%-16s median %7.2f ms   max %7.2f ms\n", name, latency.MedianMs, latency.MaxMs);
 
     std::printf("\nratio lines/s TProcessRunner/QProcess: %.2f\n",

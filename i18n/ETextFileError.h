@@ -11,8 +11,7 @@ class ETextFileError : public std::runtime_error
 public:
     explicit ETextFileError(const QString &AMessage)
         : std::runtime_error(AMessage.toStdString())
-    {
-    }
+    {}
 
     QString Message() const { return QString::fromStdString(what()); }
 };

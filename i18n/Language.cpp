@@ -73,8 +73,7 @@ void LoadActiveLanguage(const QString &AFileName)
                            QString::number(Platform::UserDefaultUILanguage()), AFileName);
 }
 
-void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode,
-                            const QString &AFileName)
+void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AFileName)
 {
     LanguagesFolder = AFolder;
     LanguageFiles = QStringList();
@@ -84,9 +83,8 @@ void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCo
     ListLanguageFiles(LanguagesFolder);
 
     // A blank name asks for the automatic choice; any other name is used as given.
-    const QString fileName = TrimBlanksAndControls(AFileName).isEmpty()
-                                 ? AutomaticLanguageFile(AUiLanguageCode)
-                                 : AFileName;
+    const QString fileName =
+        TrimBlanksAndControls(AFileName).isEmpty() ? AutomaticLanguageFile(AUiLanguageCode) : AFileName;
     // With no name the path is the folder itself, which is no file.
     const QString path = LanguagesFolder + u'/' + fileName;
     if (!IsExistingFile(path))

@@ -33,8 +33,7 @@ void LoadActiveLanguage(const QString &AFileName);
 
 // LoadActiveLanguage with the languages folder and the UI language code (the
 // decimal Windows language id, "1031") given instead of taken from the system.
-void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode,
-                            const QString &AFileName);
+void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AFileName);
 
 // Appends to LanguageFiles every file of AFolder whose name ends in "lang.txt",
 // in any letter case, hidden ones included.

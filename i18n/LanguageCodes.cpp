@@ -61,7 +61,7 @@ QString LanguageFileForCode(const QStringList &ALines, const QString &ACode)
 QString FindListedFile(const QStringList &AFiles, const QString &AWanted)
 {
     const QString wanted = AsciiLower(AWanted);
-    const auto found = std::find_if(AFiles.cbegin(), AFiles.cend(),
-                                    [&](const QString &AFile) { return AsciiLower(AFile) == wanted; });
+    const auto found =
+        std::find_if(AFiles.cbegin(), AFiles.cend(), [&](const QString &AFile) { return AsciiLower(AFile) == wanted; });
     return found != AFiles.cend() ? *found : QString();
 }

@@ -30,9 +30,9 @@ QString DecodeWith(UConverter *AConverter, const QByteArray &ABytes)
     // locale can name, plus room for a surrogate pair per byte to be safe.
     QString text(2 * ABytes.size() + 1, Qt::Uninitialized);
     UErrorCode error = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(AConverter, reinterpret_cast<UChar *>(text.data()),
-                                         static_cast<int32_t>(text.size()), ABytes.constData(),
-                                         static_cast<int32_t>(ABytes.size()), &error);
+    const int32_t length =
+        ucnv_toUChars(AConverter, reinterpret_cast<UChar *>(text.data()), static_cast<int32_t>(text.size()),
+                      ABytes.constData(), static_cast<int32_t>(ABytes.size()), &error);
     if (U_FAILURE(error))
         return DecodeUtf8Text(ABytes);
     text.truncate(length);

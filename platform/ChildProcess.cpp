@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <sched.h>
 #include <poll.h>
+#include <sched.h>
 // glibc 2.36 declares these without C linkage for C++.
 extern "C" {
 #include <sys/pidfd.h>
@@ -86,10 +86,12 @@ void CloseOthersOnExec()
     // Handlers of this program must not run in the child, which shares its
     // memory until exec: reset them while every signal is still blocked, then
     // unblock (the starting thread may block SIGPIPE; a program starts clean).
-    struct sigaction dfl{};
+    struct sigaction dfl
+    {};
     dfl.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig) {
-        struct sigaction current{};
+        struct sigaction current
+        {};
         if (sigaction(sig, nullptr, &current) == 0 && (current.sa_handler != SIG_IGN || sig == SIGPIPE)
             && current.sa_handler != SIG_DFL)
             sigaction(sig, &dfl, nullptr);

@@ -6,7 +6,8 @@
 
 namespace Platform {
 
-TNullInput::TNullInput() : FFd(open("/dev/null", O_RDONLY | O_CLOEXEC))
+TNullInput::TNullInput()
+    : FFd(open("/dev/null", O_RDONLY | O_CLOEXEC))
 {
     if (FFd < 0)
         FError = errno;

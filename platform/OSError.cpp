@@ -13,6 +13,6 @@ std::string ComposeMessage(int ACode, const QString &AContext)
 } // namespace
 
 EOSError::EOSError(int ACode, const QString &AContext)
-    : std::runtime_error(ComposeMessage(ACode, AContext)), FErrorCode(ACode)
-{
-}
+    : std::runtime_error(ComposeMessage(ACode, AContext))
+    , FErrorCode(ACode)
+{}

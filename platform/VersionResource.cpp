@@ -29,8 +29,7 @@ QByteArray ReadAt(QFile &AFile, quint64 AOffset, quint64 ASize)
     return data;
 }
 
-template <typename T>
-T ReadStruct(QFile &AFile, quint64 AOffset)
+template <typename T> T ReadStruct(QFile &AFile, quint64 AOffset)
 {
     const QByteArray bytes = ReadAt(AFile, AOffset, sizeof(T));
     T value;
@@ -38,8 +37,7 @@ T ReadStruct(QFile &AFile, quint64 AOffset)
     return value;
 }
 
-template <typename Ehdr, typename Shdr>
-QByteArray FindVersionSection(QFile &AFile)
+template <typename Ehdr, typename Shdr> QByteArray FindVersionSection(QFile &AFile)
 {
     const auto header = ReadStruct<Ehdr>(AFile, 0);
     if (header.e_shoff == 0)
@@ -78,7 +76,8 @@ QByteArray LoadVersionBlock(const QString &AFileName)
         throw EOSError(errno);
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    struct stat status {};
+    struct stat status
+    {};
     if (fstat(fd, &status) != 0)
         throw EOSError(errno);
     if (S_ISDIR(status.st_mode))

@@ -88,7 +88,9 @@ void TCallQueue::ScheduleLocked()
     QMetaObject::invokeMethod(
         FTarget,
         [self = shared_from_this()] {
-            { const std::lock_guard posted(PostingLock); }
+            {
+                const std::lock_guard posted(PostingLock);
+            }
             self->RunQueued();
         },
         Qt::QueuedConnection);

@@ -51,10 +51,15 @@ public:
 
         TCall() = default;
         TCall(TFunction AFunction, void *AContext, QString AText, int AValue)
-            : Function(AFunction), Context(AContext), Text(std::move(AText)), Value(AValue)
-        {
-        }
-        template <class F> requires std::is_invocable_v<F &> TCall(F &&AClosure) : Closure(std::forward<F>(AClosure)) {}
+            : Function(AFunction)
+            , Context(AContext)
+            , Text(std::move(AText))
+            , Value(AValue)
+        {}
+        template <class F>
+        requires std::is_invocable_v<F &> TCall(F &&AClosure)
+            : Closure(std::forward<F>(AClosure))
+        {}
 
         void operator()() { Function ? Function(Context, Text, Value) : Closure(); }
 

@@ -2,8 +2,7 @@
 
 TInputLines::TInputLines()
     : FList(std::make_unique<TStringList>())
-{
-}
+{}
 
 TInputLines::~TInputLines()
 {

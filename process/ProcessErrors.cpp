@@ -10,16 +10,15 @@ namespace {
 
 std::string AssertionText(const std::source_location &AWhere)
 {
-    return "Assertion failure (" + QFileInfo(QString::fromUtf8(AWhere.file_name())).fileName().toStdString()
-           + ", line " + std::to_string(AWhere.line()) + ")";
+    return "Assertion failure (" + QFileInfo(QString::fromUtf8(AWhere.file_name())).fileName().toStdString() + ", line "
+           + std::to_string(AWhere.line()) + ")";
 }
 
 } // namespace
 
 EAssertionFailed::EAssertionFailed(std::source_location AWhere)
     : std::runtime_error(AssertionText(AWhere))
-{
-}
+{}
 
 QString ExceptionClassName(const std::exception &AE)
 {

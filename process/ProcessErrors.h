@@ -11,28 +11,36 @@
 class EProcessRunner : public std::runtime_error
 {
 public:
-    explicit EProcessRunner(const QString &AMessage) : std::runtime_error(AMessage.toStdString()) {}
+    explicit EProcessRunner(const QString &AMessage)
+        : std::runtime_error(AMessage.toStdString())
+    {}
 };
 
 // The one-second tick could not be started or stopped.
 class EProcessTimer : public std::runtime_error
 {
 public:
-    explicit EProcessTimer(const QString &AMessage) : std::runtime_error(AMessage.toStdString()) {}
+    explicit EProcessTimer(const QString &AMessage)
+        : std::runtime_error(AMessage.toStdString())
+    {}
 };
 
 // "Error creating Pipe: %s"
 class ECreatePipeError : public std::runtime_error
 {
 public:
-    explicit ECreatePipeError(const QString &AMessage) : std::runtime_error(AMessage.toStdString()) {}
+    explicit ECreatePipeError(const QString &AMessage)
+        : std::runtime_error(AMessage.toStdString())
+    {}
 };
 
 // "Error creating Process: %s - (%s)"
 class ECreateProcessError : public std::runtime_error
 {
 public:
-    explicit ECreateProcessError(const QString &AMessage) : std::runtime_error(AMessage.toStdString()) {}
+    explicit ECreateProcessError(const QString &AMessage)
+        : std::runtime_error(AMessage.toStdString())
+    {}
 };
 
 // A condition that must hold did not: "Assertion failure (file, line n)".

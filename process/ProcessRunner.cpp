@@ -11,8 +11,7 @@ TProcessRunner::TProcessRunner(QObject *AOwner)
     : QObject(AOwner)
     , FEnvironment(std::make_unique<TStringList>())
     , FLines(std::make_unique<TStringList>())
-{
-}
+{}
 
 TProcessRunner::~TProcessRunner()
 {

@@ -3,15 +3,14 @@
 #include "process/ProcessRunner.h"
 #include "process/StringList.h"
 
-TRunEvents::TRunEvents(TProcessRunner *AOwner, TStringList *ALines, TStrings *AOutputLines,
-                       TNewLineEvent AOnNewLine, TNewCharEvent AOnNewChar)
+TRunEvents::TRunEvents(TProcessRunner *AOwner, TStringList *ALines, TStrings *AOutputLines, TNewLineEvent AOnNewLine,
+                       TNewCharEvent AOnNewChar)
     : FOwner(AOwner)
     , FLines(ALines)
     , FOutputLines(AOutputLines)
     , FOnNewLine(std::move(AOnNewLine))
     , FOnNewChar(std::move(AOnNewChar))
-{
-}
+{}
 
 void TRunEvents::EntireLine(void *AEvents, const QString &AText, int AReplaceLast)
 {

@@ -57,11 +57,11 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
     return done->Ran;
 }
 
-TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const QString &ACurrDir,
-                             TStringList *ALines, TStrings *AOl, std::shared_ptr<TProcessTimer> ATimer, qint32 AMtab,
-                             qint32 AMtalo, TNewLineEvent AOnl, TNewCharEvent AOnc, TFinishedEvent Ot,
-                             TTerminateProcessEvent AOtp, qint32 Ap, bool Aito, const TStrings *AEnv,
-                             TCharDecoding AOnCharDecoding, TCharEncoding AOnCharEncoding)
+TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const QString &ACurrDir, TStringList *ALines,
+                             TStrings *AOl, std::shared_ptr<TProcessTimer> ATimer, qint32 AMtab, qint32 AMtalo,
+                             TNewLineEvent AOnl, TNewCharEvent AOnc, TFinishedEvent Ot, TTerminateProcessEvent AOtp,
+                             qint32 Ap, bool Aito, const TStrings *AEnv, TCharDecoding AOnCharDecoding,
+                             TCharEncoding AOnCharEncoding)
     : FCommandLine(ACl)
     , FCurrentDir(ACurrDir)
     , FEnvironment(AEnv ? AEnv->ToStringList() : QStringList())

@@ -38,9 +38,9 @@ public:
 
     // Starts at once. AOwner's end status becomes esStill_Active.
     TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const QString &ACurrDir, TStringList *ALines,
-                  TStrings *AOl, std::shared_ptr<TProcessTimer> ATimer, qint32 AMtab, qint32 AMtalo,
-                  TNewLineEvent AOnl, TNewCharEvent AOnc, TFinishedEvent Ot, TTerminateProcessEvent AOtp, qint32 Ap,
-                  bool Aito, const TStrings *AEnv, TCharDecoding AOnCharDecoding, TCharEncoding AOnCharEncoding);
+                  TStrings *AOl, std::shared_ptr<TProcessTimer> ATimer, qint32 AMtab, qint32 AMtalo, TNewLineEvent AOnl,
+                  TNewCharEvent AOnc, TFinishedEvent Ot, TTerminateProcessEvent AOtp, qint32 Ap, bool Aito,
+                  const TStrings *AEnv, TCharDecoding AOnCharDecoding, TCharEncoding AOnCharEncoding);
     ~TRunnerThread() override;
 
     // Asks the worker to end the run; returns at once.

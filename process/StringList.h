@@ -7,7 +7,9 @@ class TStringList : public TStrings
 {
 public:
     TStringList() = default;
-    explicit TStringList(const QStringList &ALines) : FList(ALines) {}
+    explicit TStringList(const QStringList &ALines)
+        : FList(ALines)
+    {}
 
     int Count() const override;
     QString Strings(int AIndex) const override;

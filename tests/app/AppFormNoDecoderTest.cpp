@@ -29,8 +29,9 @@ TEST(AppFormNoDecoder, ResultThatCannotBePlayedIsReportedAndPlayComesBack)
     ASSERT_TRUE(SoundInputs::Make(input, 0.3));
 
     QStringList messages;
-    TUserDialogs::SetMessageAnswer(
-        [&](const QString &AText, const QString &ACaption, int AIcon) { messages << AText + u'|' + ACaption + u'|' + QString::number(AIcon); });
+    TUserDialogs::SetMessageAnswer([&](const QString &AText, const QString &ACaption, int AIcon) {
+        messages << AText + u'|' + ACaption + u'|' + QString::number(AIcon);
+    });
     TUserDialogs::SetFileAnswer([&](bool, TUserDialogs::TFileRequest &ARequest) {
         ARequest.FileName = input;
         return true;

@@ -25,8 +25,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
-#include <thread>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "platform/QtPrinters.h"
 
@@ -94,8 +94,7 @@ protected:
         return std::make_unique<TAppForm>(nullptr, AExecutable);
     }
 
-    template <typename T>
-    static T *Child(const QObject *AForm, const char *AName)
+    template <typename T> static T *Child(const QObject *AForm, const char *AName)
     {
         T *child = AForm->findChild<T *>(QString::fromLatin1(AName));
         EXPECT_NE(child, nullptr) << AName;
@@ -363,12 +362,20 @@ TEST_F(AppFormTest, EffectListAndTheCustomRows)
     const QWidget *rateRow = Child<QWidget>(form.get(), "Panel3");
     const QWidget *tempoRow = Child<QWidget>(form.get(), "Panel4");
 
-    const QStringList items = {
-        QStringLiteral("Channel Difference"), QStringLiteral("Channel Shift"), QStringLiteral("Child"),
-        QStringLiteral("Chorus"),             QStringLiteral("Crusher"),       QStringLiteral("Custom"),
-        QStringLiteral("Echo (Indoor)"),      QStringLiteral("Echo (Mountains)"), QStringLiteral("Phaser"),
-        QStringLiteral("Reverse"),            QStringLiteral("Robot"),         QStringLiteral("Scary"),
-        QStringLiteral("Sinusoidal"),         QStringLiteral("Whisper")};
+    const QStringList items = {QStringLiteral("Channel Difference"),
+                               QStringLiteral("Channel Shift"),
+                               QStringLiteral("Child"),
+                               QStringLiteral("Chorus"),
+                               QStringLiteral("Crusher"),
+                               QStringLiteral("Custom"),
+                               QStringLiteral("Echo (Indoor)"),
+                               QStringLiteral("Echo (Mountains)"),
+                               QStringLiteral("Phaser"),
+                               QStringLiteral("Reverse"),
+                               QStringLiteral("Robot"),
+                               QStringLiteral("Scary"),
+                               QStringLiteral("Sinusoidal"),
+                               QStringLiteral("Whisper")};
     QStringList shown;
     for (int i = 0; i < combo->count(); ++i)
         shown << combo->itemText(i);

@@ -29,11 +29,11 @@
 #include <QTreeWidget>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
 #include "platform/QtPrinters.h"
 
@@ -210,18 +210,17 @@ class TFifoWriter
 public:
     TFifoWriter(const QString &APath, QByteArray AData)
         : FThread([path = QFile::encodeName(APath), data = std::move(AData)] {
-              const int fd = open(path.constData(), O_WRONLY);
-              for (qsizetype done = 0; fd >= 0 && done < data.size();) {
-                  const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
-                  if (n <= 0)
-                      break;
-                  done += n;
-              }
-              if (fd >= 0)
-                  close(fd);
-          })
-    {
-    }
+            const int fd = open(path.constData(), O_WRONLY);
+            for (qsizetype done = 0; fd >= 0 && done < data.size();) {
+                const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
+                if (n <= 0)
+                    break;
+                done += n;
+            }
+            if (fd >= 0)
+                close(fd);
+        })
+    {}
     ~TFifoWriter() { FThread.join(); }
 
 private:
@@ -264,8 +263,7 @@ TEST_F(AppFormWorkflowTest, PlayWithAnEmptyListWarns)
 // ---- Every effect ------------------------------------------------------------
 
 class EveryEffect : public AppFormWorkflowTest, public testing::WithParamInterface<int>
-{
-};
+{};
 
 TEST_P(EveryEffect, CompletesWithSoundThatPlays)
 {
@@ -345,7 +343,8 @@ TEST_F(AppFormWorkflowTest, ToolThatCannotBeStartedEndsWithError)
     }
     EXPECT_EQ(Status(0), QStringLiteral("Error"));
     ASSERT_EQ(FMessages.size(), 1);
-    EXPECT_TRUE(FMessages[0].Text.startsWith(QStringLiteral("ECreateProcessError\n"))) << FMessages[0].Text.toStdString();
+    EXPECT_TRUE(FMessages[0].Text.startsWith(QStringLiteral("ECreateProcessError\n")))
+        << FMessages[0].Text.toStdString();
     EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconError);
 }
 
@@ -531,7 +530,8 @@ TEST_F(AppFormWorkflowTest, ProgressRunsToItsEndInTheStatusCell)
     ASSERT_FALSE(values.isEmpty());
     EXPECT_DOUBLE_EQ(values.constFirst(), TStatusProgressDelegate::Indeterminate);
     QList<double> fractions;
-    std::copy_if(values.begin(), values.end(), std::back_inserter(fractions), [](double AValue) { return AValue >= 0; });
+    std::copy_if(values.begin(), values.end(), std::back_inserter(fractions),
+                 [](double AValue) { return AValue >= 0; });
     ASSERT_FALSE(fractions.isEmpty()) << "the bar never showed how far the run had come";
     EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
     EXPECT_GE(fractions.constLast(), 0.99);
@@ -565,7 +565,6 @@ protected:
         EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconInformation);
         FMessages.clear();
     }
-
 };
 
 TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)

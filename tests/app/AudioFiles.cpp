@@ -20,9 +20,8 @@ TFfmpegRun RunFfmpeg(const QStringList &AArguments)
 
 bool WriteSineWav(const QString &APath, double ASeconds)
 {
-    const TFfmpegRun run = RunFfmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-y"),
-                                      QStringLiteral("-f"), QStringLiteral("lavfi"),
-                                      QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=%1").arg(ASeconds),
-                                      APath});
+    const TFfmpegRun run =
+        RunFfmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                   QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=%1").arg(ASeconds), APath});
     return run.ExitCode == 0 && QFileInfo(APath).size() > 0;
 }

@@ -2,10 +2,10 @@
 // on short sounds the tests generate in folders whose names carry blanks,
 // quotes, '$' and non-ASCII letters.
 
+#include "SoundInputs.h"
 #include "app/AppIdentity.h"
 #include "app/EffectPresets.h"
 #include "platform/CommandLine.h"
-#include "SoundInputs.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -80,10 +80,7 @@ protected:
     }
 
     // An input sound, in a folder whose name is awkward too.
-    static QString Input(const QString &AName)
-    {
-        return Inputs->filePath(AwkwardName + QLatin1Char('/') + AName);
-    }
+    static QString Input(const QString &AName) { return Inputs->filePath(AwkwardName + QLatin1Char('/') + AName); }
 
     QString DataFolder() const { return FHome.filePath(QStringLiteral("data/Quillaby/Tonara/")); }
     QString WorkFileHere() const { return DataFolder() + QStringLiteral("output.wav"); }
@@ -186,8 +183,7 @@ void PrintTo(const TUsageCase &ACase, std::ostream *AOut)
 }
 
 class CommandLineUsage : public CommandLineMode, public ::testing::WithParamInterface<TUsageCase>
-{
-};
+{};
 
 TEST_P(CommandLineUsage, RefusesWithAMessageAndRunsNothing)
 {
@@ -226,11 +222,13 @@ INSTANTIATE_TEST_SUITE_P(
         TUsageCase{"RateTooHigh", L({"--effect", "Custom", "--rate", "101", "@in"}), "--rate must be from 1 to 100"},
         TUsageCase{"RateHuge", L({"--effect", "Custom", "--rate", "99999999999999999999999", "@in"}),
                    "--rate must be from 1 to 100"},
-        TUsageCase{"RateNegative", L({"--effect", "Custom", "--rate=-5", "@in"}), "--rate must be from 1 to 100, not -5"},
+        TUsageCase{"RateNegative", L({"--effect", "Custom", "--rate=-5", "@in"}),
+                   "--rate must be from 1 to 100, not -5"},
         TUsageCase{"RateNotANumber", L({"--effect", "Custom", "--rate", "ten", "@in"}),
                    "--rate wants a whole number from 1 to 100, not \"ten\""},
         TUsageCase{"RateFraction", L({"--effect", "Custom", "--rate", "1.5", "@in"}), "--rate wants a whole number"},
-        TUsageCase{"TempoZero", L({"--effect", "Custom", "--tempo", "0", "@in"}), "--tempo must be from 1 to 200, not 0"},
+        TUsageCase{"TempoZero", L({"--effect", "Custom", "--tempo", "0", "@in"}),
+                   "--tempo must be from 1 to 200, not 0"},
         TUsageCase{"TempoTooHigh", L({"--effect", "Custom", "--tempo", "201", "@in"}), "--tempo must be from 1 to 200"},
         TUsageCase{"TempoNotANumber", L({"--effect", "Custom", "--tempo", "", "@in"}), "--tempo wants a whole number"},
         TUsageCase{"RateWithAnotherEffect", L({"--effect", "Robot", "--rate", "20", "@in"}),
@@ -266,7 +264,8 @@ TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Output.toStdString());
-        const TToolResult result = Tonara({QStringLiteral("-e"), QStringLiteral("Robot"), c.Input, QStringLiteral("-o"), c.Output});
+        const TToolResult result =
+            Tonara({QStringLiteral("-e"), QStringLiteral("Robot"), c.Input, QStringLiteral("-o"), c.Output});
         EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
         EXPECT_EQ(result.Out, QStringLiteral("Complete: ") + c.Input + QLatin1Char('\n'));
         const SoundInputs::TProbe probe = SoundInputs::Probe(c.Output);
@@ -282,7 +281,7 @@ TEST_F(CommandLineMode, AFolderReceivesOneFilePerInputNamedAfterItAndTheEffect)
     const QString voice = Input(QStringLiteral("voice.mp3"));
     for (const QString format : {QStringLiteral("wav"), QStringLiteral("mp3")}) {
         SCOPED_TRACE(format.toStdString());
-        QStringList arguments{QStringLiteral("--effect"), QStringLiteral("echo (indoor)"), awkward, voice,
+        QStringList arguments{QStringLiteral("--effect"), QStringLiteral("echo (indoor)"),      awkward, voice,
                               QStringLiteral("--output"), FHome.filePath(QStringLiteral("out"))};
         if (format == QLatin1String("mp3"))
             arguments << QStringLiteral("--format") << format;
@@ -290,9 +289,9 @@ TEST_F(CommandLineMode, AFolderReceivesOneFilePerInputNamedAfterItAndTheEffect)
         EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
         EXPECT_EQ(result.Out, QStringLiteral("Complete: %1\nComplete: %2\n").arg(awkward, voice));
         for (const QString &name : {AwkwardName, QStringLiteral("voice")}) {
-            const SoundInputs::TProbe probe = SoundInputs::Probe(Out(name + QStringLiteral(" - Echo (Indoor).") + format));
-            EXPECT_EQ(probe.FormatName, format)
-                << name.toStdString();
+            const SoundInputs::TProbe probe =
+                SoundInputs::Probe(Out(name + QStringLiteral(" - Echo (Indoor).") + format));
+            EXPECT_EQ(probe.FormatName, format) << name.toStdString();
             EXPECT_NEAR(probe.Duration, 2.0, 0.2);
         }
     }
@@ -302,9 +301,8 @@ TEST_F(CommandLineMode, AMissingInputEndsInErrorAndTheNextStillRuns)
 {
     const QString missing = Inputs->filePath(QStringLiteral("not there $x.wav"));
     const QString tone = Input(QStringLiteral("tone.wav"));
-    const TToolResult result =
-        Tonara({QStringLiteral("--effect"), QStringLiteral("Reverse"), missing, tone, QStringLiteral("--output"),
-                FHome.filePath(QStringLiteral("out"))});
+    const TToolResult result = Tonara({QStringLiteral("--effect"), QStringLiteral("Reverse"), missing, tone,
+                                       QStringLiteral("--output"), FHome.filePath(QStringLiteral("out"))});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, QStringLiteral("Error: %1\nComplete: %2\n").arg(missing, tone));
     EXPECT_TRUE(result.Err.contains(QStringLiteral("No such file or directory"))) << result.Err.toStdString();
@@ -317,8 +315,8 @@ TEST_F(CommandLineMode, AnEmptyResultIsAnErrorAndIsNotSaved)
     // Rate 10 with tempo 100: the tool exits 0 and writes a WAV header without samples.
     const TToolResult result =
         Tonara({QStringLiteral("--effect"), QStringLiteral("Custom"), QStringLiteral("--rate"), QStringLiteral("100"),
-                QStringLiteral("--tempo"), QStringLiteral("200"), Input(QStringLiteral("tone.wav")), QStringLiteral("-o"),
-                Out(QStringLiteral("silence.wav"))});
+                QStringLiteral("--tempo"), QStringLiteral("200"), Input(QStringLiteral("tone.wav")),
+                QStringLiteral("-o"), Out(QStringLiteral("silence.wav"))});
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_EQ(result.Out, QStringLiteral("Error: ") + Input(QStringLiteral("tone.wav")) + QLatin1Char('\n'));
     EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("silence.wav"))));
@@ -342,7 +340,8 @@ TEST_F(CommandLineMode, ASignalStopsTheRunningToolAndTheBatch)
         ASSERT_TRUE(FTonara.waitForFinished(30000));
         EXPECT_EQ(FTonara.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(FTonara.exitCode(), c.ExitCode);
-        EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()), QStringLiteral("Aborted: ") + long1 + QLatin1Char('\n'));
+        EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()),
+                  QStringLiteral("Aborted: ") + long1 + QLatin1Char('\n'));
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(tool))) << "the tool is gone and reaped";
         EXPECT_TRUE(QDir(FHome.filePath(QStringLiteral("out"))).isEmpty()) << "nothing is saved, the rest is not run";
     }

@@ -15,8 +15,8 @@ void PrintTo(const TEXEVersionData &AData, std::ostream *AStream)
 {
     for (const QString *field :
          {&AData.CompanyName, &AData.FileDescription, &AData.FileVersion, &AData.InternalName, &AData.LegalCopyright,
-          &AData.LegalTrademarks, &AData.OriginalFileName, &AData.ProductName, &AData.ProductVersion,
-          &AData.Comments, &AData.PrivateBuild, &AData.SpecialBuild})
+          &AData.LegalTrademarks, &AData.OriginalFileName, &AData.ProductName, &AData.ProductVersion, &AData.Comments,
+          &AData.PrivateBuild, &AData.SpecialBuild})
         *AStream << '"' << field->toStdString() << "\" ";
 }
 

@@ -124,10 +124,19 @@ TEST_F(EffectCommand, NumberRule)
         double Value;
         const char *Text;
     } cases[] = {
-        {0.1, "0.1"},          {3 * 0.1, "0.3"},       {1.0, "1"},         {1.5, "1.5"},
-        {10.0, "10"},          {100.0, "100"},         {0.667, "0.667"},   {1e-5, "0.00001"},
-        {1e20, "100000000000000000000"},               {123456789.123456789, "123456789.123457"},
-        {1.0 / 3, "0.333333333333333"},                {0.0, "0"},         {-2.5, "-2.5"},
+        {0.1, "0.1"},
+        {3 * 0.1, "0.3"},
+        {1.0, "1"},
+        {1.5, "1.5"},
+        {10.0, "10"},
+        {100.0, "100"},
+        {0.667, "0.667"},
+        {1e-5, "0.00001"},
+        {1e20, "100000000000000000000"},
+        {123456789.123456789, "123456789.123457"},
+        {1.0 / 3, "0.333333333333333"},
+        {0.0, "0"},
+        {-2.5, "-2.5"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Text);
@@ -158,9 +167,9 @@ TEST_F(EffectCommand, OnlyCustomChangesTheLength)
         if (QLatin1String(preset.Item) != QLatin1String(CustomEffectItem))
             EXPECT_EQ(EffectLengthFactor(QLatin1String(preset.Item), 100, 200), 1.0) << preset.Item;
     }
-    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 2), 1.0);  // rate 1, tempo 1
-    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 20, 2), 0.5);  // twice as fast
-    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 1), 2.0);  // tempo 0.5
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 2), 1.0); // rate 1, tempo 1
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 20, 2), 0.5); // twice as fast
+    EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 1), 2.0); // tempo 0.5
     EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("no such effect"), 1, 1), 20.0);
 }
 

@@ -1,5 +1,5 @@
-#include "app/FfmpegProgress.h"
 #include "AudioFiles.h"
+#include "app/FfmpegProgress.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,31 +31,39 @@ const TProgressCase ProgressCases[] = {
      0.5},
     {"HoursCount", {"  Duration: 01:00:00.00, bitrate: 705 kb/s", "size=1kB time=00:30:00.00 bitrate=N/A"}, 0.5},
     {"DurationBeforeAnyProgress", {Input10s}, 0},
-    {"LastTimeWins", {Input10s, "size=1kB time=00:00:02.00 bitrate=N/A", "size=2kB time=00:00:07.50 bitrate=N/A"}, 0.75},
+    {"LastTimeWins",
+     {Input10s, "size=1kB time=00:00:02.00 bitrate=N/A", "size=2kB time=00:00:07.50 bitrate=N/A"},
+     0.75},
     {"CarriageReturnInsideALine",
      {Input10s, "size=1kB time=00:00:02.00 bitrate=N/A speed=N/A    \rsize=2kB time=00:00:04.00 bitrate=N/A"},
      0.4},
-    {"UnknownTimeKeepsTheLastOne", {Input10s, "size=1kB time=00:00:02.50 bitrate=N/A", "size=N/A time=N/A bitrate=N/A"}, 0.25},
+    {"UnknownTimeKeepsTheLastOne",
+     {Input10s, "size=1kB time=00:00:02.50 bitrate=N/A", "size=N/A time=N/A bitrate=N/A"},
+     0.25},
     {"NegativeTimeIsTheStart", {Input10s, "size=0kB time=-00:00:00.05 bitrate=N/A speed=N/A"}, 0},
     {"TimePastTheEndIsTheEnd", {Input10s, "size=9kB time=00:00:12.00 bitrate=N/A"}, 1},
     {"OnlyTheFirstDurationCounts",
-     {Input10s, "Output #0, wav, to 'out.wav':", "  Duration: 00:00:20.00, bitrate: N/A", "size=1kB time=00:00:05.00 bitrate=N/A"},
+     {Input10s, "Output #0, wav, to 'out.wav':", "  Duration: 00:00:20.00, bitrate: N/A",
+      "size=1kB time=00:00:05.00 bitrate=N/A"},
      0.5},
-    {"UnknownDuration", {"  Duration: N/A, start: 0.000000, bitrate: 705 kb/s", "size=1kB time=00:00:05.00 bitrate=N/A"}, Unknown},
+    {"UnknownDuration",
+     {"  Duration: N/A, start: 0.000000, bitrate: 705 kb/s", "size=1kB time=00:00:05.00 bitrate=N/A"},
+     Unknown},
     {"NaDurationIsNotReplacedByALaterOne",
-     {"  Duration: N/A, bitrate: N/A", "  Duration: 00:00:20.00, bitrate: N/A", "size=1kB time=00:00:05.00 bitrate=N/A"},
+     {"  Duration: N/A, bitrate: N/A", "  Duration: 00:00:20.00, bitrate: N/A",
+      "size=1kB time=00:00:05.00 bitrate=N/A"},
      Unknown},
     {"ZeroDuration", {"  Duration: 00:00:00.00, bitrate: N/A", "size=1kB time=00:00:00.00 bitrate=N/A"}, Unknown},
     {"NoDurationLine", {"size=1kB time=00:00:05.00 bitrate=N/A"}, Unknown},
     {"OtherTimesAreNoProgress",
-     {Input10s, "    creation_time   : 2023-01-01T00:00:00.000000Z", "    start_time=00:00:09.00", "size=1kB time=00:00:01.00"},
+     {Input10s, "    creation_time   : 2023-01-01T00:00:00.000000Z", "    start_time=00:00:09.00",
+      "size=1kB time=00:00:01.00"},
      0.1},
     {"LengthFactorForTempoChanges", {Input10s, "size=1kB time=00:00:10.00 bitrate=N/A"}, 0.5, 2},
 };
 
 class FfmpegProgressTable : public ::testing::TestWithParam<TProgressCase>
-{
-};
+{};
 
 } // namespace
 
@@ -103,8 +111,9 @@ TEST(FfmpegProgress, FollowsARealRunToItsEnd)
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("sine 3 s.wav"));
     ASSERT_TRUE(WriteSineWav(input, 3));
-    const TFfmpegRun run = RunFfmpeg({QStringLiteral("-y"), QStringLiteral("-i"), input, QStringLiteral("-af"),
-                                      QStringLiteral("aecho=0.8:0.88:60:0.4"), dir.filePath(QStringLiteral("out.wav"))});
+    const TFfmpegRun run =
+        RunFfmpeg({QStringLiteral("-y"), QStringLiteral("-i"), input, QStringLiteral("-af"),
+                   QStringLiteral("aecho=0.8:0.88:60:0.4"), dir.filePath(QStringLiteral("out.wav"))});
     ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
 
     TFfmpegProgress progress;

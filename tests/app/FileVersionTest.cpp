@@ -25,8 +25,7 @@ TEST(FileVersion, MostSignificantDoubleWordOfTheFixedVersion)
         {"2.10.7.9", VersionFixture::ExecutableWithBlock(folder.path(), QStringLiteral("versioned"), versioned),
          0x0002000A},
         {"no fixed info",
-         VersionFixture::ExecutableWithBlock(folder.path(), QStringLiteral("no-fixed"), withoutFixedInfo),
-         0xFFFFFFFF},
+         VersionFixture::ExecutableWithBlock(folder.path(), QStringLiteral("no-fixed"), withoutFixedInfo), 0xFFFFFFFF},
         {"no block", QStringLiteral("/bin/true"), 0xFFFFFFFF},
         {"no file", folder.filePath(QStringLiteral("missing")), 0xFFFFFFFF},
     };

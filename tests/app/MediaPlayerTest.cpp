@@ -1,5 +1,5 @@
-#include "app/MediaPlayer.h"
 #include "AudioFiles.h"
+#include "app/MediaPlayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -155,10 +155,11 @@ TEST(MediaPlayer, SoundWithoutSamplesStillNotifiesItsEnd)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("silence.wav"));
     // This filter chain makes ffmpeg write a bare header and no samples.
-    ASSERT_EQ(RunFfmpeg({QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                         QStringLiteral("-i"), QStringLiteral("sine=d=1"),
-                         QStringLiteral("-af"), QStringLiteral("asetrate=44100*1,aresample=44100,atempo=100"), path})
-                  .ExitCode, 0);
+    ASSERT_EQ(RunFfmpeg({QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("sine=d=1"), QStringLiteral("-af"),
+                         QStringLiteral("asetrate=44100*1,aresample=44100,atempo=100"), path})
+                  .ExitCode,
+              0);
     TMediaPlayer player;
     QSignalSpy spy(&player, &TMediaPlayer::Notify);
     player.SetFileName(path);
@@ -205,7 +206,8 @@ const TBadFile BadFiles[] = {
     {"Directory", [](const QString &APath, const QString &) { QDir().mkpath(APath); }},
     {"Text", [](const QString &APath, const QString &) { WriteBytes(APath, "this is no sound\n"); }},
     {"Noise", [](const QString &APath, const QString &) { WriteBytes(APath, NoiseBytes()); }},
-    {"HeaderCutShort", [](const QString &APath, const QString &AGood) {
+    {"HeaderCutShort",
+     [](const QString &APath, const QString &AGood) {
          QFile good(AGood);
          ASSERT_TRUE(good.open(QIODevice::ReadOnly));
          WriteBytes(APath, good.read(30));
@@ -213,8 +215,7 @@ const TBadFile BadFiles[] = {
 };
 
 class MediaPlayerOpenFailure : public MediaPlayerTest, public ::testing::WithParamInterface<TBadFile>
-{
-};
+{};
 
 } // namespace
 

@@ -20,10 +20,10 @@ TEST(IsPopupReclick, CountsUnsignedMillisecondsAcrossTheWrap)
         {1000, 1099, true},
         {1000, 1100, false},
         {1000, 5000, false},
-        {0xFFFFFFF0u, 0x00000010u, true},        // 32 ms across the wrap
-        {0xFFFFFFF0u, 0xFFFFFFF0u + 99u, true},  // 99 ms, wrapped
+        {0xFFFFFFF0u, 0x00000010u, true},         // 32 ms across the wrap
+        {0xFFFFFFF0u, 0xFFFFFFF0u + 99u, true},   // 99 ms, wrapped
         {0xFFFFFFF0u, 0xFFFFFFF0u + 100u, false}, // 100 ms, wrapped
-        {0x00000010u, 0xFFFFFFF0u, false},       // almost a whole turn later
+        {0x00000010u, 0xFFFFFFF0u, false},        // almost a whole turn later
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << "last 0x" << c.Last << ", now 0x" << c.Now);

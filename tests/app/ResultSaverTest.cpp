@@ -77,9 +77,10 @@ TEST_F(ResultSaverTest, WavFailuresAreReportedAndKeepTheOldFile)
 
 TEST_F(ResultSaverTest, Mp3CommandLineQuotesBothPaths)
 {
-    EXPECT_EQ(Mp3ConversionCommand(QStringLiteral("/home/u/.local/share/Quillaby/Tonara/output.wav"),
-                                   QStringLiteral("/home/u/My Music/a b.mp3")),
-              QStringLiteral(R"(ffmpeg -y -i "/home/u/.local/share/Quillaby/Tonara/output.wav" "/home/u/My Music/a b.mp3")"));
+    EXPECT_EQ(
+        Mp3ConversionCommand(QStringLiteral("/home/u/.local/share/Quillaby/Tonara/output.wav"),
+                             QStringLiteral("/home/u/My Music/a b.mp3")),
+        QStringLiteral(R"(ffmpeg -y -i "/home/u/.local/share/Quillaby/Tonara/output.wav" "/home/u/My Music/a b.mp3")"));
     EXPECT_EQ(Mp3ConversionCommand(QStringLiteral("/w/output.wav"), QStringLiteral(R"(/m/say "hi".mp3)")),
               QStringLiteral(R"(ffmpeg -y -i "/w/output.wav" "/m/say \"hi\".mp3")"));
 }

@@ -32,8 +32,9 @@ TEST(RunFacts, AWorkFileHasSamplesOnlyWhenItsDataChunkCarriesSome)
     ASSERT_TRUE(SoundInputs::Make(sound, 1));
     ASSERT_TRUE(SoundInputs::Make(dir.filePath(QStringLiteral("sound.mp3")), 1));
     // The tool writes a header and no samples for this graph, and still exits 0.
-    ASSERT_EQ(RunFfmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), sound, QStringLiteral("-af"),
-                         QStringLiteral("asetrate=44100*10,aresample=44100,atempo=100"), dir.filePath(QStringLiteral("header.wav"))})
+    ASSERT_EQ(RunFfmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), sound,
+                         QStringLiteral("-af"), QStringLiteral("asetrate=44100*10,aresample=44100,atempo=100"),
+                         dir.filePath(QStringLiteral("header.wav"))})
                   .ExitCode,
               0);
     const QByteArray whole = ReadAll(sound);
@@ -49,8 +50,8 @@ TEST(RunFacts, AWorkFileHasSamplesOnlyWhenItsDataChunkCarriesSome)
         const char *Name;
         bool HasSamples;
     } cases[] = {
-        {"sound.wav", true},           {"one sample.wav", true}, {"header.wav", false}, {"cut at samples.wav", false},
-        {"cut in header.wav", false}, {"empty.wav", false},     {"sound.mp3", true},  {"missing.wav", false},
+        {"sound.wav", true},          {"one sample.wav", true}, {"header.wav", false}, {"cut at samples.wav", false},
+        {"cut in header.wav", false}, {"empty.wav", false},     {"sound.mp3", true},   {"missing.wav", false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);

@@ -26,8 +26,7 @@ constexpr TRunFacts With(TRunFacts AFacts, auto TRunFacts::*AField, auto AValue)
 }
 
 class DecideRunOutcomeCases : public testing::TestWithParam<TOutcomeCase>
-{
-};
+{};
 
 TEST_P(DecideRunOutcomeCases, IsDecidedInOrder)
 {
@@ -40,15 +39,18 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DecideRunOutcomeCases,
     testing::Values(
         TOutcomeCase{"Complete", Good, TRunOutcome::Complete},
-        TOutcomeCase{"NoWorkFile", With(With(Good, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
+        TOutcomeCase{"NoWorkFile",
+                     With(With(Good, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
                      TRunOutcome::Error},
         TOutcomeCase{"EmptyWorkFile", With(Good, &TRunFacts::WorkFileSize, qint64(0)), TRunOutcome::Error},
         // A WAV header and nothing after it is silence, not a result.
-        TOutcomeCase{"HeaderOnly", With(With(Good, &TRunFacts::WorkFileSize, qint64(78)), &TRunFacts::WorkFileHasSamples, false),
+        TOutcomeCase{"HeaderOnly",
+                     With(With(Good, &TRunFacts::WorkFileSize, qint64(78)), &TRunFacts::WorkFileHasSamples, false),
                      TRunOutcome::Error},
         // Stopped runs: "Aborted" once sound was written, "Error" before.
         TOutcomeCase{"StoppedWithSound", Stopped, TRunOutcome::Aborted},
-        TOutcomeCase{"StoppedBeforeAnyFile", With(With(Stopped, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
+        TOutcomeCase{"StoppedBeforeAnyFile",
+                     With(With(Stopped, &TRunFacts::WorkFileExists, false), &TRunFacts::WorkFileSize, qint64(-1)),
                      TRunOutcome::Error},
         TOutcomeCase{"StoppedHeaderOnly", With(Stopped, &TRunFacts::WorkFileHasSamples, false), TRunOutcome::Error},
         // Stop pressed after the tool had already finished.

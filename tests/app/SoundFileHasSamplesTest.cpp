@@ -1,5 +1,5 @@
-#include "app/SoundFileHasSamples.h"
 #include "AudioFiles.h"
+#include "app/SoundFileHasSamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +23,9 @@ QByteArray Chunk(const char *AId, quint32 ASize, const QByteArray &ABody = {})
 }
 
 // 16-bit mono PCM at 44100 Hz.
-const QByteArray Fmt = Chunk("fmt ", 16, QByteArray::fromHex("0100010044ac0000885801000200" "1000"));
+const QByteArray Fmt = Chunk("fmt ", 16,
+                             QByteArray::fromHex("0100010044ac0000885801000200"
+                                                 "1000"));
 const QByteArray List = Chunk("LIST", 26, QByteArray("INFOISFT\x0e\0\0\0Lavf59.27.100\0", 26));
 
 QByteArray Wave(const QByteArray &AChunks, const char *AForm = "RIFF")
@@ -59,12 +61,12 @@ const TSoundCase SoundCases[] = {
     {"DataSizePastTheEndWithBytes", Wave(Fmt + Chunk("data", 4000, "\1\0\2\0")), true},
     {"DataSizeButNoBytes", Wave(Fmt + Chunk("data", 4)), false},
     {"ChunkRunsPastTheEndBeforeData", Wave(Fmt + Chunk("LIST", 5000, "INFO")), false},
-    {"Rf64WithSamples", Wave(Chunk("ds64", 28, QByteArray(28, '\0')) + Fmt + Chunk("data", 0xFFFFFFFFu, "\1\0"), "RF64"), true},
+    {"Rf64WithSamples",
+     Wave(Chunk("ds64", 28, QByteArray(28, '\0')) + Fmt + Chunk("data", 0xFFFFFFFFu, "\1\0"), "RF64"), true},
 };
 
 class SoundFileHasSamplesTable : public ::testing::TestWithParam<TSoundCase>
-{
-};
+{};
 
 } // namespace
 

@@ -51,7 +51,7 @@ TProbe Probe(const QString &APath)
 
 QStringList AwkwardNames()
 {
-    return {QStringLiteral("two words"), QStringLiteral("it's"), QStringLiteral("say \"hi\""),
+    return {QStringLiteral("two words"),     QStringLiteral("it's"),         QStringLiteral("say \"hi\""),
             QStringLiteral("$HOME and ;|&"), QStringLiteral("Müller Ærø ✓"), QStringLiteral("back\\slash\\")};
 }
 

@@ -50,11 +50,13 @@ public:
     QString WaitForWindow(const QString &ATitle, std::chrono::milliseconds ATimeout)
     {
         const QString pid = QString::number(FProcess.processId());
-        const QRegularExpression line(QStringLiteral("^\\s*(0x[0-9a-f]+) \"%1\":").arg(QRegularExpression::escape(ATitle)),
-                                      QRegularExpression::MultilineOption);
+        const QRegularExpression line(
+            QStringLiteral("^\\s*(0x[0-9a-f]+) \"%1\":").arg(QRegularExpression::escape(ATitle)),
+            QRegularExpression::MultilineOption);
         const QDeadlineTimer deadline(ATimeout);
         while (!deadline.hasExpired() && FProcess.state() == QProcess::Running) {
-            const QString tree = RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+            const QString tree =
+                RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
             for (auto match = line.globalMatch(tree); match.hasNext();) {
                 const QString id = match.next().captured(1);
                 if (RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_PID")})
@@ -99,11 +101,11 @@ TEST_F(TonaraExecutable, OpensItsWindowWithTheIdentityOfItsVersionBlock)
 {
     TTonara tonara(FHome);
     const QString window = tonara.WaitForWindow(QStringLiteral("Quillaby - Tonara"), std::chrono::seconds(30));
-    ASSERT_FALSE(window.isEmpty()) << "no window \"Quillaby - Tonara\"; program output:\n"
-                                   << tonara.Output();
+    ASSERT_FALSE(window.isEmpty()) << "no window \"Quillaby - Tonara\"; program output:\n" << tonara.Output();
 
-    const QString properties = RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_NAME"),
-                                                             QStringLiteral("WM_NAME")});
+    const QString properties =
+        RunTool(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_NAME"), QStringLiteral("WM_NAME")});
     EXPECT_EQ(properties, QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Quillaby - Tonara\"\n"
                                          "WM_NAME(STRING) = \"Quillaby - Tonara\"\n"));
     const QString info = RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});

@@ -14,8 +14,7 @@
 namespace {
 
 // Calls AHandle with the modal dialog of type T as soon as it is up.
-template <typename T>
-void WhenModalShows(std::function<void(T *)> AHandle)
+template <typename T> void WhenModalShows(std::function<void(T *)> AHandle)
 {
     auto *poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, AHandle] {
@@ -38,7 +37,8 @@ TEST(UserDialogs, NameFiltersFromFilterPairs)
         {QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav"),
          {QStringLiteral("Supported Formats (*.mp3 *.wav)")}},
         {QStringLiteral("WAV File (*.wav)|*.wav"), {QStringLiteral("WAV File (*.wav)")}},
-        {QStringLiteral("MP3 File|*.mp3|All files|*"), {QStringLiteral("MP3 File (*.mp3)"), QStringLiteral("All files (*)")}},
+        {QStringLiteral("MP3 File|*.mp3|All files|*"),
+         {QStringLiteral("MP3 File (*.mp3)"), QStringLiteral("All files (*)")}},
         {QString(), {}},
     };
     for (const auto &c : cases) {
@@ -59,7 +59,8 @@ TEST(UserDialogs, InstalledAnswersSeeEveryRequest)
         return ASave;
     });
 
-    TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"), TUserDialogs::IconWarning);
+    TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                              TUserDialogs::IconWarning);
     TUserDialogs::TFileRequest request{QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("wav"),
                                        QStringLiteral("last.wav"), TUserDialogs::ofOverwritePrompt};
     EXPECT_TRUE(TUserDialogs::SaveFileName(nullptr, request));

@@ -6,8 +6,7 @@
 #include <string>
 
 // A test name from the Name of a table row: letters and digits kept, everything else "_".
-template <class TCase>
-std::string CaseName(const ::testing::TestParamInfo<TCase> &AInfo)
+template <class TCase> std::string CaseName(const ::testing::TestParamInfo<TCase> &AInfo)
 {
     std::string name = AInfo.param.Name;
     for (char &c : name) {

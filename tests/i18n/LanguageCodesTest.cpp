@@ -1,5 +1,5 @@
-#include "i18n/LanguageCodes.h"
 #include "TestFolder.h"
+#include "i18n/LanguageCodes.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>
@@ -41,7 +41,9 @@ TEST(LanguageCodes, FirstLineWithTheExactCodeGivesTheFileName)
         {"later commas belong to the name", {"1031,Deutsch, neu.lang.txt"}, "1031", "Deutsch, neu.lang.txt"},
         {"first line wins", {"1031,Erst.lang.txt", "1031,Zweit.lang.txt"}, "1031", "Erst.lang.txt"},
         {"other codes skipped", {"1036,Français.lang.txt", "1031,Deutsch.lang.txt"}, "1031", "Deutsch.lang.txt"},
-        {"lines without a comma skipped", {"1031", "1031 Deutsch.lang.txt", "1031,Deutsch.lang.txt"}, "1031",
+        {"lines without a comma skipped",
+         {"1031", "1031 Deutsch.lang.txt", "1031,Deutsch.lang.txt"},
+         "1031",
          "Deutsch.lang.txt"},
         {"leading zero never matches", {"01031,Deutsch.lang.txt"}, "1031", ""},
         {"no prefix match", {"10310,Deutsch.lang.txt", "103,Deutsch.lang.txt"}, "1031", ""},
@@ -57,8 +59,7 @@ TEST(LanguageCodes, FirstLineWithTheExactCodeGivesTheFileName)
 
 TEST(LanguageCodes, FindsListedFileFoldingAsciiLettersOnly)
 {
-    const QStringList listed = {"Deutsch.lang.txt", QStringLiteral("Français.lang.txt"), "b.lang.txt",
-                                "B.lang.txt"};
+    const QStringList listed = {"Deutsch.lang.txt", QStringLiteral("Français.lang.txt"), "b.lang.txt", "B.lang.txt"};
     struct TCase
     {
         QString Wanted, Found;
@@ -69,7 +70,7 @@ TEST(LanguageCodes, FindsListedFileFoldingAsciiLettersOnly)
         {QStringLiteral("FRANçAIS.LANG.TXT"), QStringLiteral("Français.lang.txt")},
         // Ç is not an ASCII letter, so it keeps its case.
         {QStringLiteral("FRANÇAIS.LANG.TXT"), ""},
-        {"B.LANG.TXT", "b.lang.txt"},   // the first listed of two case variants
+        {"B.LANG.TXT", "b.lang.txt"}, // the first listed of two case variants
         {"Deutsch", ""},
         {"", ""},
     };
@@ -83,9 +84,10 @@ TEST(LanguageCodes, ReadsTheTableInItsMarkedEncoding)
 {
     TTestFolder folder;
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-    const QString path =
-        folder.Write("LanguageCodes.csv", utf16.encode(QStringLiteral("1031,Deutsch.lang.txt\r\n1036,Français.lang.txt\r\n")));
-    EXPECT_EQ(ReadLanguageCodes(path), QStringList({"1031,Deutsch.lang.txt", QStringLiteral("1036,Français.lang.txt")}));
+    const QString path = folder.Write(
+        "LanguageCodes.csv", utf16.encode(QStringLiteral("1031,Deutsch.lang.txt\r\n1036,Français.lang.txt\r\n")));
+    EXPECT_EQ(ReadLanguageCodes(path),
+              QStringList({"1031,Deutsch.lang.txt", QStringLiteral("1036,Français.lang.txt")}));
 }
 
 TEST(LanguageCodes, UnreadableTableGivesNoLines)

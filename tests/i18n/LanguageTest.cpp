@@ -1,8 +1,8 @@
+#include "CaseName.h"
+#include "TestFolder.h"
 #include "i18n/ETextFileError.h"
 #include "i18n/Language.h"
 #include "platform/ExecutableFolder.h"
-#include "CaseName.h"
-#include "TestFolder.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -46,15 +46,14 @@ struct TLookupCase
     const char *Name;
     QStringList Lines;
     QString Key;
-    QString Translated;   // Translate(Key)
-    QString LookedUp;     // LookupLanguageValue(Lines, Key)
+    QString Translated; // Translate(Key)
+    QString LookedUp;   // LookupLanguageValue(Lines, Key)
 
     friend void PrintTo(const TLookupCase &ACase, std::ostream *AOut) { *AOut << ACase.Name; }
 };
 
 class LookupRules : public LanguageFolder, public ::testing::WithParamInterface<TLookupCase>
-{
-};
+{};
 
 TEST_P(LookupRules, TranslateAndLookupLanguageValue)
 {
@@ -78,17 +77,23 @@ INSTANTIATE_TEST_SUITE_P(
         TLookupCase{"first wins even when empty", {"{OK}", "{OK}Zweit"}, "OK", "OK", ""},
         TLookupCase{"closing brace is part of the key", {"{Send}Senden"}, "Sen", "Sen", "Sen"},
         TLookupCase{"no prefix of a longer key", {"{Credits...}Mitwirkende"}, "Credits", "Credits", "Credits"},
-        TLookupCase{"dots are part of the key", {"{Credits}Dank", "{Credits...}Mitwirkende..."}, "Credits...",
-                    "Mitwirkende...", "Mitwirkende..."},
+        TLookupCase{"dots are part of the key",
+                    {"{Credits}Dank", "{Credits...}Mitwirkende..."},
+                    "Credits...",
+                    "Mitwirkende...",
+                    "Mitwirkende..."},
         TLookupCase{"braces in the value kept", {"{OK}a}b{c}"}, "OK", "a}b{c}", "a}b{c}"},
         TLookupCase{"brace inside the key", {"{a}b}Wert"}, "a}b", "Wert", "Wert"},
         TLookupCase{"key not closed", {"{OK", "{OK Gut"}, "OK", "OK", "OK"},
         TLookupCase{"notes and blank lines skipped", {"Notes {OK}Nein", "", "[OK]", "{OK}Gut"}, "OK", "Gut", "Gut"},
         TLookupCase{"non-ASCII key", {QStringLiteral("{Größe}Size")}, QStringLiteral("Größe"), "Size", "Size"},
-        TLookupCase{"no case folding of non-ASCII", {QStringLiteral("{größe}Size")}, QStringLiteral("GRÖSSE"),
-                    QStringLiteral("GRÖSSE"), QStringLiteral("GRÖSSE")},
-        TLookupCase{"translators entry", {"{INFO:Translated By}Ana, Ben"}, "INFO:Translated By", "Ana, Ben",
-                    "Ana, Ben"},
+        TLookupCase{"no case folding of non-ASCII",
+                    {QStringLiteral("{größe}Size")},
+                    QStringLiteral("GRÖSSE"),
+                    QStringLiteral("GRÖSSE"),
+                    QStringLiteral("GRÖSSE")},
+        TLookupCase{
+            "translators entry", {"{INFO:Translated By}Ana, Ben"}, "INFO:Translated By", "Ana, Ben", "Ana, Ben"},
         TLookupCase{"no line for the key", {"{Cancel}Abbrechen"}, "OK", "OK", "OK"}),
     CaseName<TLookupCase>);
 
@@ -105,8 +110,8 @@ TEST_F(LanguageFolder, ByteOrderMarkAndEveryLineEndAreRead)
     Write("Test.lang.txt", "\xEF\xBB\xBF{OK}Gut\r\n{Send}Senden\r{Cancel}Abbrechen\n{Info}Infos");
     Load("1031", "Test.lang.txt");
     EXPECT_EQ(ActiveLanguageLines.size(), 4);
-    for (const auto &[key, value] : {std::pair{"OK", "Gut"}, {"Send", "Senden"}, {"Cancel", "Abbrechen"},
-                                     {"Info", "Infos"}})
+    for (const auto &[key, value] :
+         {std::pair{"OK", "Gut"}, {"Send", "Senden"}, {"Cancel", "Abbrechen"}, {"Info", "Infos"}})
         EXPECT_EQ(Translate(key), value) << key;
 }
 
@@ -114,9 +119,11 @@ TEST_F(LanguageFolder, ByteOrderMarkAndEveryLineEndAreRead)
 TEST_F(LanguageFolder, InvalidUtf8SpoilsOnlyItsOwnCharacters)
 {
     Write("Test.lang.txt", "{OK}Gut\n"
-                           "{Send}Sen\xC3" "den\n"
+                           "{Send}Sen\xC3"
+                           "den\n"
                            "{Cancel}Abbr\xE2\x82\r\n"
-                           "\xFF{About}\xC3\x9C" "ber\n"
+                           "\xFF{About}\xC3\x9C"
+                           "ber\n"
                            "{Info}Infos\xF0\x9F\r"
                            "{License}Lizenz\n"
                            "{Failure}\xC0\xAF");
@@ -125,7 +132,7 @@ TEST_F(LanguageFolder, InvalidUtf8SpoilsOnlyItsOwnCharacters)
     EXPECT_EQ(Translate("OK"), "Gut");
     EXPECT_EQ(Translate("Send"), QStringLiteral("Sen\uFFFDden"));
     EXPECT_EQ(Translate("Cancel"), QStringLiteral("Abbr\uFFFD\uFFFD"));
-    EXPECT_EQ(Translate("About"), "About");   // garbage before the brace
+    EXPECT_EQ(Translate("About"), "About"); // garbage before the brace
     EXPECT_EQ(Translate("Info"), QStringLiteral("Infos\uFFFD\uFFFD"));
     EXPECT_EQ(Translate("License"), "Lizenz");
     EXPECT_EQ(Translate("Failure"), QStringLiteral("\uFFFD\uFFFD"));
@@ -136,19 +143,18 @@ TEST_F(LanguageFolder, InvalidUtf8SpoilsOnlyItsOwnCharacters)
 struct TChoiceCase
 {
     const char *Name;
-    QStringList Files;                // language files in the folder, each with "{OK}" + its name
-    std::optional<QByteArray> Table;  // LanguageCodes.csv, if there is one
-    QString Code;                     // the UI language
-    QString FileName;                 // argument of the load
-    QString LoadedFile;               // bare name of the file loaded, empty for none
+    QStringList Files;               // language files in the folder, each with "{OK}" + its name
+    std::optional<QByteArray> Table; // LanguageCodes.csv, if there is one
+    QString Code;                    // the UI language
+    QString FileName;                // argument of the load
+    QString LoadedFile;              // bare name of the file loaded, empty for none
     QString LanguageName;
 
     friend void PrintTo(const TChoiceCase &ACase, std::ostream *AOut) { *AOut << ACase.Name; }
 };
 
 class LanguageChoice : public LanguageFolder, public ::testing::WithParamInterface<TChoiceCase>
-{
-};
+{};
 
 TEST_P(LanguageChoice, LoadsTheChosenFile)
 {
@@ -174,25 +180,115 @@ const QString Francais = QStringLiteral("Français.lang.txt");
 INSTANTIATE_TEST_SUITE_P(
     Language, LanguageChoice,
     ::testing::Values(
-        TChoiceCase{"code in the table", {"Deutsch.lang.txt", "Español.lang.txt"}, "1031,Deutsch.lang.txt\n3082,Español.lang.txt", "3082", "", "Español.lang.txt", "Español"},
-        TChoiceCase{"blank file name is automatic", {"Deutsch.lang.txt"}, "1031,Deutsch.lang.txt", "1031", " \t", "Deutsch.lang.txt", "Deutsch"},
-        TChoiceCase{"blanks around code and name", {"Deutsch.lang.txt"}, " 1031\t,  Deutsch.lang.txt \r\n", "1031", "", "Deutsch.lang.txt", "Deutsch"},
-        TChoiceCase{"other ASCII case selects the listed name", {"Deutsch.lang.txt"}, "1031,DEUTSCH.Lang.TXT", "1031", "", "Deutsch.lang.txt", "Deutsch"},
-        TChoiceCase{"non-ASCII letters keep their case", {Francais}, QStringLiteral("1036,FRANÇAIS.LANG.TXT").toUtf8(), "1036", "", "", ""},
-        TChoiceCase{"ASCII folded around non-ASCII", {Francais}, QStringLiteral("\uFEFF1036,FRANçAIS.LANG.TXT").toUtf8(), "1036", "", Francais, QStringLiteral("Français")},
-        TChoiceCase{"first line for a code wins", {"Deutsch.lang.txt", "Schweiz.lang.txt"}, "2055,Schweiz.lang.txt\n2055,Deutsch.lang.txt", "2055", "", "Schweiz.lang.txt", "Schweiz"},
-        TChoiceCase{"first line wins even if its file is missing", {"Deutsch.lang.txt"}, "1031,Fehlt.lang.txt\n1031,Deutsch.lang.txt", "1031", "", "", ""},
+        TChoiceCase{"code in the table",
+                    {"Deutsch.lang.txt", "Español.lang.txt"},
+                    "1031,Deutsch.lang.txt\n3082,Español.lang.txt",
+                    "3082",
+                    "",
+                    "Español.lang.txt",
+                    "Español"},
+        TChoiceCase{"blank file name is automatic",
+                    {"Deutsch.lang.txt"},
+                    "1031,Deutsch.lang.txt",
+                    "1031",
+                    " \t",
+                    "Deutsch.lang.txt",
+                    "Deutsch"},
+        TChoiceCase{"blanks around code and name",
+                    {"Deutsch.lang.txt"},
+                    " 1031\t,  Deutsch.lang.txt \r\n",
+                    "1031",
+                    "",
+                    "Deutsch.lang.txt",
+                    "Deutsch"},
+        TChoiceCase{"other ASCII case selects the listed name",
+                    {"Deutsch.lang.txt"},
+                    "1031,DEUTSCH.Lang.TXT",
+                    "1031",
+                    "",
+                    "Deutsch.lang.txt",
+                    "Deutsch"},
+        TChoiceCase{"non-ASCII letters keep their case",
+                    {Francais},
+                    QStringLiteral("1036,FRANÇAIS.LANG.TXT").toUtf8(),
+                    "1036",
+                    "",
+                    "",
+                    ""},
+        TChoiceCase{"ASCII folded around non-ASCII",
+                    {Francais},
+                    QStringLiteral("\uFEFF1036,FRANçAIS.LANG.TXT").toUtf8(),
+                    "1036",
+                    "",
+                    Francais,
+                    QStringLiteral("Français")},
+        TChoiceCase{"first line for a code wins",
+                    {"Deutsch.lang.txt", "Schweiz.lang.txt"},
+                    "2055,Schweiz.lang.txt\n2055,Deutsch.lang.txt",
+                    "2055",
+                    "",
+                    "Schweiz.lang.txt",
+                    "Schweiz"},
+        TChoiceCase{"first line wins even if its file is missing",
+                    {"Deutsch.lang.txt"},
+                    "1031,Fehlt.lang.txt\n1031,Deutsch.lang.txt",
+                    "1031",
+                    "",
+                    "",
+                    ""},
         TChoiceCase{"leading zero never matches", {"Deutsch.lang.txt"}, "01031,Deutsch.lang.txt", "1031", "", "", ""},
         TChoiceCase{"no line for the UI language", {"Deutsch.lang.txt"}, "1031,Deutsch.lang.txt", "1033", "", "", ""},
         TChoiceCase{"no table", {"Deutsch.lang.txt"}, std::nullopt, "1031", "", "", ""},
         TChoiceCase{"table names a file that is not listed", {"Deutsch.txt"}, "1031,Deutsch.txt", "1031", "", "", ""},
-        TChoiceCase{"later commas belong to the name", {"Deutsch, Schweiz.lang.txt"}, "2055,Deutsch, Schweiz.lang.txt", "2055", "", "Deutsch, Schweiz.lang.txt", "Deutsch, Schweiz"},
-        TChoiceCase{"explicit name skips the table", {"Deutsch.lang.txt", "Español.lang.txt"}, "1031,Deutsch.lang.txt", "1031", "Español.lang.txt", "Español.lang.txt", "Español"},
-        TChoiceCase{"explicit name of a missing file", {"Deutsch.lang.txt"}, "1031,Deutsch.lang.txt", "1031", "Fehlt.lang.txt", "", ""},
-        TChoiceCase{"explicit name used as given", {" Deutsch.lang.txt"}, std::nullopt, "1031", " Deutsch.lang.txt", " Deutsch.lang.txt", " Deutsch"},
-        TChoiceCase{"name without .lang.txt has no display name", {"Deutschlang.txt"}, "1031,Deutschlang.txt", "1031", "", "Deutschlang.txt", ""},
-        TChoiceCase{"suffix in other case has no display name", {"Deutsch.LANG.TXT"}, "1031,Deutsch.LANG.TXT", "1031", "", "Deutsch.LANG.TXT", ""},
-        TChoiceCase{"name up to the first .lang.txt", {"A.lang.txt.lang.txt"}, "1031,A.lang.txt.lang.txt", "1031", "", "A.lang.txt.lang.txt", "A"}),
+        TChoiceCase{"later commas belong to the name",
+                    {"Deutsch, Schweiz.lang.txt"},
+                    "2055,Deutsch, Schweiz.lang.txt",
+                    "2055",
+                    "",
+                    "Deutsch, Schweiz.lang.txt",
+                    "Deutsch, Schweiz"},
+        TChoiceCase{"explicit name skips the table",
+                    {"Deutsch.lang.txt", "Español.lang.txt"},
+                    "1031,Deutsch.lang.txt",
+                    "1031",
+                    "Español.lang.txt",
+                    "Español.lang.txt",
+                    "Español"},
+        TChoiceCase{"explicit name of a missing file",
+                    {"Deutsch.lang.txt"},
+                    "1031,Deutsch.lang.txt",
+                    "1031",
+                    "Fehlt.lang.txt",
+                    "",
+                    ""},
+        TChoiceCase{"explicit name used as given",
+                    {" Deutsch.lang.txt"},
+                    std::nullopt,
+                    "1031",
+                    " Deutsch.lang.txt",
+                    " Deutsch.lang.txt",
+                    " Deutsch"},
+        TChoiceCase{"name without .lang.txt has no display name",
+                    {"Deutschlang.txt"},
+                    "1031,Deutschlang.txt",
+                    "1031",
+                    "",
+                    "Deutschlang.txt",
+                    ""},
+        TChoiceCase{"suffix in other case has no display name",
+                    {"Deutsch.LANG.TXT"},
+                    "1031,Deutsch.LANG.TXT",
+                    "1031",
+                    "",
+                    "Deutsch.LANG.TXT",
+                    ""},
+        TChoiceCase{"name up to the first .lang.txt",
+                    {"A.lang.txt.lang.txt"},
+                    "1031,A.lang.txt.lang.txt",
+                    "1031",
+                    "",
+                    "A.lang.txt.lang.txt",
+                    "A"}),
     CaseName<TChoiceCase>);
 
 TEST_F(LanguageFolder, UnreadableTableMeansNoLanguage)
@@ -215,8 +311,8 @@ TEST_F(LanguageFolder, FolderNamedLikeALanguageFileIsNoLanguage)
 
 TEST_F(LanguageFolder, ListsEveryFileEndingInLangTxtByName)
 {
-    for (const char *name : {"b.lang.txt", "A.LANG.TXT", "Clang.txt", ".hidden.lang.txt", "notes.txt",
-                             "lang.txt.bak", "LanguageCodes.csv"})
+    for (const char *name : {"b.lang.txt", "A.LANG.TXT", "Clang.txt", ".hidden.lang.txt", "notes.txt", "lang.txt.bak",
+                             "LanguageCodes.csv"})
         Write(name, "{OK}x");
     FFolder.MakeFolder("Folder.lang.txt");
     Load("1031");
@@ -264,8 +360,7 @@ struct TUnreadableCase
 };
 
 class UnreadableLanguageFile : public LanguageFolder, public ::testing::WithParamInterface<TUnreadableCase>
-{
-};
+{};
 
 TEST_P(UnreadableLanguageFile, SetsTheNameKeepsEnglishAndThrows)
 {

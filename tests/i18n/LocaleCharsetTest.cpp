@@ -46,7 +46,11 @@ TEST(LocaleCharset, DecodesSingleByteCharsets)
 
 TEST(LocaleCharset, OddUtf16ByteIsReplacedNotDropped)
 {
-    const QString text = DecodeMarkedText(QByteArray("\xFF\xFE" "1\0" "2", 5), "UTF-8");
+    const QString text = DecodeMarkedText(QByteArray("\xFF\xFE"
+                                                     "1\0"
+                                                     "2",
+                                                     5),
+                                          "UTF-8");
     EXPECT_EQ(text, QStringLiteral("1\uFFFD"));
 }
 

@@ -20,8 +20,8 @@ const QStringList TranslatedKeys = {
     // About box
     "About", "Info", "Credits...", "How to uninstall...", "License...", "License", "File not found!",
     // Feedback form
-    "feedback", "We would really appreciate your feedback.", "What did you like or dislike?", "Include my e-mail:",
-    "Send", "I like it!", "I dislike it!", "Failure", "Invalid e-mail address!", "Success",
+    "feedback", "We would really appreciate your feedback.", "What did you like or dislike?",
+    "Include my e-mail:", "Send", "I like it!", "I dislike it!", "Failure", "Invalid e-mail address!", "Success",
     "Your feedback is received.", "Thank you!", "Something went wrong. Your feedback could not be delivered.",
     "Please try again later.",
     // Update popup and notice
@@ -98,12 +98,14 @@ TEST(ShippedLanguages, EachRegionalVariantGetsItsLanguage)
     };
     const TCase cases[] = {
         {"Deutsch", {1031, 2055, 3079, 4103, 5127}, "Abbrechen"},
-        {"Français", {1036, 2060, 3084, 4108, 5132, 6156, 7180, 8204, 9228, 10252, 11276, 12300, 13324, 14348, 15372},
+        {"Français",
+         {1036, 2060, 3084, 4108, 5132, 6156, 7180, 8204, 9228, 10252, 11276, 12300, 13324, 14348, 15372},
          "Annuler"},
-        {"Español", {3082, 1034, 2058, 4106, 5130, 6154, 7178, 8202, 9226, 10250, 11274, 12298, 13322, 14346,
-                     15370, 16394, 17418, 18442, 19466, 20490, 21514, 22538, 23562},
+        {"Español",
+         {3082,  1034,  2058,  4106,  5130,  6154,  7178,  8202,  9226,  10250, 11274, 12298,
+          13322, 14346, 15370, 16394, 17418, 18442, 19466, 20490, 21514, 22538, 23562},
          "Cancelar"},
-        {"", {1033, 2057, 1040, 2070}, "Cancel"},   // English, Italian, Portuguese: no file, English texts
+        {"", {1033, 2057, 1040, 2070}, "Cancel"}, // English, Italian, Portuguese: no file, English texts
     };
     for (const TCase &c : cases) {
         for (const int code : c.Codes) {

@@ -1,6 +1,6 @@
+#include "TestFolder.h"
 #include "i18n/ETextFileError.h"
 #include "i18n/TextFileLines.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +22,10 @@ TEST(TextFileLines, SplitsAtCrLfLfAndCr)
         {"\n", {""}},
         {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
         {"a\n\nb", {"a", "", "b"}},
-        {"a\n\rb", {"a", "", "b"}},     // LF then CR is two line ends
-        {"a\r\r\nb", {"a", "", "b"}},   // a lone CR before CR LF
+        {"a\n\rb", {"a", "", "b"}},   // LF then CR is two line ends
+        {"a\r\r\nb", {"a", "", "b"}}, // a lone CR before CR LF
         {"a\r\n\r\n", {"a", ""}},
-        {" a \t\r\n", {" a \t"}},       // blanks stay
+        {" a \t\r\n", {" a \t"}}, // blanks stay
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Text.toStdString());
@@ -45,7 +45,10 @@ TEST(TextFileLines, DecodesUtf8WithoutLosingNeighboursOfBrokenBytes)
     const TCase cases[] = {
         {"byte order mark dropped", "\xEF\xBB\xBF{OK}Gut", "{OK}Gut"},
         {"only a leading mark", "a\xEF\xBB\xBF", QStringLiteral("a\uFEFF")},
-        {"valid text", "Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80", QStringLiteral("Größe € \U0001F600")},
+        {"valid text",
+         "Gr\xC3\xB6\xC3\x9F"
+         "e \xE2\x82\xAC \xF0\x9F\x98\x80",
+         QStringLiteral("Größe € \U0001F600")},
         {"cut before LF", "ab\xE2\x82\ncd", "ab" + r + r + "\ncd"},
         {"cut before CR LF", "ab\xC3\r\ncd", "ab" + r + "\r\ncd"},
         {"cut at the end", "ab\xF0\x9F\x98", "ab" + r + r + r},
@@ -66,9 +69,9 @@ TEST(TextFileLines, DecodesUtf8WithoutLosingNeighboursOfBrokenBytes)
 TEST(TextFileLines, ReadsUtf8Lines)
 {
     TTestFolder folder;
-    const QString path = folder.Write("Test.lang.txt", "\xEF\xBB\xBF{OK}Gut\r\n{Send}Sen\xC3" "den\r{Info}Infos");
-    EXPECT_EQ(ReadUtf8Lines(path),
-              QStringList({"{OK}Gut", QStringLiteral("{Send}Sen\uFFFDden"), "{Info}Infos"}));
+    const QString path = folder.Write("Test.lang.txt", "\xEF\xBB\xBF{OK}Gut\r\n{Send}Sen\xC3"
+                                                       "den\r{Info}Infos");
+    EXPECT_EQ(ReadUtf8Lines(path), QStringList({"{OK}Gut", QStringLiteral("{Send}Sen\uFFFDden"), "{Info}Infos"}));
 }
 
 TEST(TextFileLines, ReadErrorNamesTheFileAndTheReason)

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace ProcessTest;
@@ -94,7 +94,8 @@ TEST(ChildProcess, ExecFailureOfAFoundFileComesBackFromTheChild)
     const QString path = dir.filePath(QStringLiteral("not-a-program"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\x7f" "ELF garbage");
+    file.write("\x7f"
+               "ELF garbage");
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_EQ(RunChild(QLatin1Char('"') + path + QLatin1Char('"')).Error, ENOEXEC);
@@ -117,8 +118,9 @@ TEST(ChildProcess, AppendsExtraEnvironmentAfterTheInheritedOne)
 
     Platform::TChildOptions options;
     options.ExtraEnvironment = {QStringLiteral("TONARA_EXTRA=é $x"), QStringLiteral("TONARA_INHERITED=child")};
-    const QStringList extended = QString::fromLocal8Bit(RunChild(HelperCommand({QStringLiteral("env")}), options).Output)
-                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList extended =
+        QString::fromLocal8Bit(RunChild(HelperCommand({QStringLiteral("env")}), options).Output)
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(extended, inherited + options.ExtraEnvironment);
     qunsetenv("TONARA_INHERITED");
 }

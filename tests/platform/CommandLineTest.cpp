@@ -16,8 +16,7 @@ void PrintTo(const TSplitCase &ACase, std::ostream *AOut)
 }
 
 class SplitCommandLine : public testing::TestWithParam<TSplitCase>
-{
-};
+{};
 
 TEST_P(SplitCommandLine, FollowsTheWindowsRules)
 {
@@ -28,26 +27,20 @@ TEST_P(SplitCommandLine, FollowsTheWindowsRules)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitCommandLine,
     testing::Values(
-        TSplitCase{"", {}},
-        TSplitCase{"   \t ", {}},
-        TSplitCase{"ffmpeg", {"ffmpeg"}},
+        TSplitCase{"", {}}, TSplitCase{"   \t ", {}}, TSplitCase{"ffmpeg", {"ffmpeg"}},
         TSplitCase{"  ffmpeg   -i  a.mp3\t-y ", {"ffmpeg", "-i", "a.mp3", "-y"}},
         // Double quotes group blanks and disappear.
         TSplitCase{R"(ffmpeg -i "C:\My Music\a b.mp3" out.wav)", {"ffmpeg", "-i", R"(C:\My Music\a b.mp3)", "out.wav"}},
-        TSplitCase{R"(p a"b c"d)", {"p", "ab cd"}},
-        TSplitCase{R"(p "")", {"p", ""}},
+        TSplitCase{R"(p a"b c"d)", {"p", "ab cd"}}, TSplitCase{R"(p "")", {"p", ""}},
         TSplitCase{R"(p "" x)", {"p", "", "x"}},
         // Single quotes are ordinary characters: filter graphs keep theirs.
         TSplitCase{"ffmpeg -af afftfilt=real='hypot(re,im)*sin(0)':imag='hypot(re,im)*cos(0)' o.wav",
                    {"ffmpeg", "-af", "afftfilt=real='hypot(re,im)*sin(0)':imag='hypot(re,im)*cos(0)'", "o.wav"}},
         TSplitCase{"p 'a b'", {"p", "'a", "b'"}},
         // Backslashes: literal unless they come before a quote.
-        TSplitCase{R"(p a\b c\\d)", {"p", R"(a\b)", R"(c\\d)"}},
-        TSplitCase{R"(p a\"b)", {"p", R"(a"b)"}},
-        TSplitCase{R"(p a\\"b c")", {"p", R"(a\b c)"}},
-        TSplitCase{R"(p a\\\"b)", {"p", R"(a\"b)"}},
-        TSplitCase{R"(p "C:\dir\\")", {"p", R"(C:\dir\)"}},
-        TSplitCase{R"(p "a""b")", {"p", R"(a"b)"}},
+        TSplitCase{R"(p a\b c\\d)", {"p", R"(a\b)", R"(c\\d)"}}, TSplitCase{R"(p a\"b)", {"p", R"(a"b)"}},
+        TSplitCase{R"(p a\\"b c")", {"p", R"(a\b c)"}}, TSplitCase{R"(p a\\\"b)", {"p", R"(a\"b)"}},
+        TSplitCase{R"(p "C:\dir\\")", {"p", R"(C:\dir\)"}}, TSplitCase{R"(p "a""b")", {"p", R"(a"b)"}},
         TSplitCase{R"(p "unterminated arg)", {"p", "unterminated arg"}},
         // The program name takes backslashes literally and ends at a blank outside quotes.
         TSplitCase{R"("C:\Program Files\x.exe" -v)", {R"(C:\Program Files\x.exe)", "-v"}},
@@ -72,8 +65,7 @@ void PrintTo(const TQuoteCase &ACase, std::ostream *AOut)
 }
 
 class QuoteArgument : public testing::TestWithParam<TQuoteCase>
-{
-};
+{};
 
 // The quoted text is what the split reads back as the one argument.
 TEST_P(QuoteArgument, SplitGivesTheArgumentBack)
@@ -90,15 +82,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, QuoteArgument,
     testing::Values(
         // Plain paths only gain the two quotes.
-        TQuoteCase{"/tmp/a b.mp3", R"("/tmp/a b.mp3")"},
-        TQuoteCase{R"(C:\My Music\a.mp3)", R"("C:\My Music\a.mp3")"},
-        TQuoteCase{"", R"("")"},
-        TQuoteCase{"/tmp/it's $HOME Müller.wav", R"("/tmp/it's $HOME Müller.wav")"},
+        TQuoteCase{"/tmp/a b.mp3", R"("/tmp/a b.mp3")"}, TQuoteCase{R"(C:\My Music\a.mp3)", R"("C:\My Music\a.mp3")"},
+        TQuoteCase{"", R"("")"}, TQuoteCase{"/tmp/it's $HOME Müller.wav", R"("/tmp/it's $HOME Müller.wav")"},
         // Quotes and the backslashes before them are escaped.
-        TQuoteCase{R"(/tmp/say "hi".wav)", R"("/tmp/say \"hi\".wav")"},
-        TQuoteCase{R"(a\"b)", R"("a\\\"b")"},
-        TQuoteCase{R"(C:\dir\)", R"("C:\dir\\")"},
-        TQuoteCase{R"(a\\)", R"("a\\\\")"}),
+        TQuoteCase{R"(/tmp/say "hi".wav)", R"("/tmp/say \"hi\".wav")"}, TQuoteCase{R"(a\"b)", R"("a\\\"b")"},
+        TQuoteCase{R"(C:\dir\)", R"("C:\dir\\")"}, TQuoteCase{R"(a\\)", R"("a\\\\")"}),
     [](const testing::TestParamInfo<TQuoteCase> &AInfo) { return "Argument" + std::to_string(AInfo.index); });
 
 } // namespace

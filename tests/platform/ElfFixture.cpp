@@ -15,8 +15,8 @@ void RunObjcopy(const QStringList &AArguments)
     objcopy.setProcessChannelMode(QProcess::MergedChannels);
     objcopy.start(QStringLiteral("objcopy"), AArguments);
     if (!objcopy.waitForFinished(30000) || objcopy.exitStatus() != QProcess::NormalExit || objcopy.exitCode() != 0)
-        throw std::runtime_error("objcopy " + AArguments.join(QLatin1Char(' ')).toStdString() + " failed: "
-                                 + objcopy.readAll().toStdString() + objcopy.errorString().toStdString());
+        throw std::runtime_error("objcopy " + AArguments.join(QLatin1Char(' ')).toStdString()
+                                 + " failed: " + objcopy.readAll().toStdString() + objcopy.errorString().toStdString());
 }
 
 // The section's contents as a file objcopy can read; removed with the object.
@@ -34,8 +34,7 @@ void CopyWithSection(const QString &ASource, const QString &ATarget, const QByte
                      const QString &ASectionName)
 {
     const auto data = DataFile(ASectionData);
-    RunObjcopy({QStringLiteral("--add-section"), ASectionName + QLatin1Char('=') + data->fileName(), ASource,
-                ATarget});
+    RunObjcopy({QStringLiteral("--add-section"), ASectionName + QLatin1Char('=') + data->fileName(), ASource, ATarget});
 }
 
 void WriteObjectWithSection(const QString &ATarget, const QString &AFormat, const QByteArray &ASectionData,

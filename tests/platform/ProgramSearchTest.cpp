@@ -66,7 +66,8 @@ TEST_F(ProgramSearch, TakesANameWithASlashAsAPath)
     const QString old = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(FPathDir.path()));
     EXPECT_EQ(Platform::FindProgram(QStringLiteral("./tool")), FPathDir.filePath(QStringLiteral("tool")));
-    EXPECT_EQ(Platform::FindProgram(FPathDir.filePath(QStringLiteral("tool"))), FPathDir.filePath(QStringLiteral("tool")));
+    EXPECT_EQ(Platform::FindProgram(FPathDir.filePath(QStringLiteral("tool"))),
+              FPathDir.filePath(QStringLiteral("tool")));
     EXPECT_EQ(Platform::FindProgram(QStringLiteral("./missing")), QString());
     QDir::setCurrent(old);
 }

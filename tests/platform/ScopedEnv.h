@@ -9,7 +9,9 @@ class TScopedEnv
 {
 public:
     TScopedEnv(const char *AName, const QByteArray &AValue, bool ASet = true)
-        : FName(AName), FOld(qgetenv(AName)), FHadOld(qEnvironmentVariableIsSet(AName))
+        : FName(AName)
+        , FOld(qgetenv(AName))
+        , FHadOld(qEnvironmentVariableIsSet(AName))
     {
         if (ASet)
             qputenv(AName, AValue);

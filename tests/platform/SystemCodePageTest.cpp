@@ -8,9 +8,9 @@ namespace {
 TEST(SystemDecoder, DecodesACharacterSplitBetweenTwoPiecesWhole)
 {
     const QString texts[] = {
-        QStringLiteral("abécd"),          // 2-byte sequence
-        QStringLiteral("x€y"),            // 3 bytes
-        QStringLiteral("z\U0001F600!"),   // 4 bytes, a surrogate pair in UTF-16
+        QStringLiteral("abécd"),        // 2-byte sequence
+        QStringLiteral("x€y"),          // 3 bytes
+        QStringLiteral("z\U0001F600!"), // 4 bytes, a surrogate pair in UTF-16
         QStringLiteral("Müller Café"),
     };
     for (const QString &text : texts) {
@@ -33,7 +33,9 @@ TEST(SystemDecoder, DecodesWhatIsStillHeldAtTheEnd)
     EXPECT_EQ(decoder.Finish(), QString(QChar::ReplacementCharacter));
     EXPECT_EQ(decoder.Finish(), QString());
     // Invalid bytes inside a piece are not held back.
-    EXPECT_EQ(decoder.Decode(QByteArray("a\xFF" "b")), QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(decoder.Decode(QByteArray("a\xFF"
+                                        "b")),
+              QStringLiteral("a\uFFFDb"));
     decoder.Decode(QByteArray("\xE2\x82"));
     decoder.Reset();
     EXPECT_EQ(decoder.Decode(QByteArray("c")), QStringLiteral("c"));

@@ -16,14 +16,12 @@ struct TLocaleCase
 };
 
 class LocaleToLanguageId : public ::testing::TestWithParam<TLocaleCase>
-{
-};
+{};
 
 TEST_P(LocaleToLanguageId, MapsToTheWindowsId)
 {
     const TLocaleCase &c = GetParam();
-    EXPECT_EQ(Platform::LanguageIdFromLocaleName(QString::fromLatin1(c.LocaleName)), c.LanguageId)
-        << c.LocaleName;
+    EXPECT_EQ(Platform::LanguageIdFromLocaleName(QString::fromLatin1(c.LocaleName)), c.LanguageId) << c.LocaleName;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -31,12 +29,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The character set and modifiers of a POSIX name do not change the language.
         TLocaleCase{"de_DE.UTF-8", 1031}, TLocaleCase{"de_DE", 1031}, TLocaleCase{"de_DE@euro", 1031},
-        TLocaleCase{"de_DE.ISO-8859-15@euro", 1031}, TLocaleCase{"de_CH.utf8", 2055},
-        TLocaleCase{"de_AT.UTF-8", 3079}, TLocaleCase{"fr_FR.UTF-8", 1036}, TLocaleCase{"fr_CA", 3084},
-        TLocaleCase{"fr_BE@euro", 2060}, TLocaleCase{"es_ES.UTF-8", 3082}, TLocaleCase{"es_MX.UTF-8", 2058},
-        TLocaleCase{"en_US", 1033}, TLocaleCase{"en_US.UTF-8", 1033}, TLocaleCase{"en_GB.UTF-8", 2057},
-        TLocaleCase{"ca_ES.UTF-8@valencia", 2051}, TLocaleCase{"zh_CN.GB18030", 2052},
-        TLocaleCase{"ja_JP.eucJP", 1041}, TLocaleCase{"pt_BR", 1046},
+        TLocaleCase{"de_DE.ISO-8859-15@euro", 1031}, TLocaleCase{"de_CH.utf8", 2055}, TLocaleCase{"de_AT.UTF-8", 3079},
+        TLocaleCase{"fr_FR.UTF-8", 1036}, TLocaleCase{"fr_CA", 3084}, TLocaleCase{"fr_BE@euro", 2060},
+        TLocaleCase{"es_ES.UTF-8", 3082}, TLocaleCase{"es_MX.UTF-8", 2058}, TLocaleCase{"en_US", 1033},
+        TLocaleCase{"en_US.UTF-8", 1033}, TLocaleCase{"en_GB.UTF-8", 2057}, TLocaleCase{"ca_ES.UTF-8@valencia", 2051},
+        TLocaleCase{"zh_CN.GB18030", 2052}, TLocaleCase{"ja_JP.eucJP", 1041}, TLocaleCase{"pt_BR", 1046},
         // A language without a region is taken in its most likely region.
         TLocaleCase{"de", 1031}, TLocaleCase{"fr.UTF-8", 1036}, TLocaleCase{"es", 3082},
         // Locales that name no language fall back to English (United States).

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/QtPrinters.h"
 

@@ -107,8 +107,7 @@ void PrintTo(const THeldBackCase &ACase, std::ostream *AOut)
 }
 
 class ProcessRunnerHeldBack : public ProcessRunnerFlood, public testing::WithParamInterface<THeldBackCase>
-{
-};
+{};
 
 // While the component's thread runs no events, the worker and the reader stop
 // taking output and the child comes to a halt on its full pipe, having written

@@ -51,17 +51,26 @@ std::string Unescape(const char *s)
         }
         ++s;
         switch (*s) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '0': out += '\0'; break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '0':
+            out += '\0';
+            break;
         case 'x': {
             const char hex[3] = {s[1], s[1] ? s[2] : '\0', '\0'};
             out += char(std::strtol(hex, nullptr, 16));
             s += 2;
             break;
         }
-        default: out += *s;
+        default:
+            out += *s;
         }
     }
     return out;

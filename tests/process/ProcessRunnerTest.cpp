@@ -134,8 +134,10 @@ TEST(ProcessRunner, AnUnhandledFailureShowsOneTaskModalErrorBoxBeforeOnTerminate
         QString FirstLine;
     } cases[] = {
         {"no handler", {}, QStringLiteral("ECreateProcessError")},
-        {"handler leaves AHandled", [](QObject *, const std::exception &, bool &) {}, QStringLiteral("ECreateProcessError")},
-        {"handler raises", [](QObject *, const std::exception &, bool &) { throw EProcessRunner(QStringLiteral("oops")); },
+        {"handler leaves AHandled", [](QObject *, const std::exception &, bool &) {},
+         QStringLiteral("ECreateProcessError")},
+        {"handler raises",
+         [](QObject *, const std::exception &, bool &) { throw EProcessRunner(QStringLiteral("oops")); },
          QStringLiteral("EProcessRunner")},
     };
     for (const auto &c : cases) {
@@ -213,7 +215,8 @@ TEST(ProcessRunner, ExecuteFromOnTerminatedStartsTheNextRunWithLinesCleared)
     r.Runner.SetOnTerminated([&](QObject *) {
         linesPerRun << r.Runner.Lines()->ToStringList();
         if (linesPerRun.size() < 3) {
-            r.Runner.SetCommandLine(HelperCommand({WriteStep(QStringLiteral("run %1\n").arg(linesPerRun.size() + 1).toLatin1())}));
+            r.Runner.SetCommandLine(
+                HelperCommand({WriteStep(QStringLiteral("run %1\n").arg(linesPerRun.size() + 1).toLatin1())}));
             r.Runner.Execute();
             EXPECT_TRUE(r.Runner.IsRunning());
             EXPECT_EQ(r.Runner.Lines()->Count(), 0);
@@ -260,12 +263,12 @@ TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
             pid = ABuf.trimmed().toInt();
             return QString::fromLatin1(ABuf);
         });
-        r->StartHelper({QStringLiteral("pid"),
-                        moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
+        r->StartHelper(
+            {QStringLiteral("pid"), moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
         if (moment != BeforeTheWorkerStarted)
             ASSERT_TRUE(SpinUntil([&] { return pid != 0; }));
         if (moment == WhileAskedToTerminate)
-            r->Runner.Stop(); // the worker asks OnTerminateProcess and waits for it
+            r->Runner.Stop();             // the worker asks OnTerminateProcess and waits for it
         if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
             ASSERT_TRUE(SpinUntil([&] { return kill(pid, 0) != 0; }));
         delete r;
@@ -401,7 +404,8 @@ void Stop(ProcessRunnerFaults &F)
     F.Recorder->Runner.Stop();
 }
 
-void Nothing(ProcessRunnerFaults &) {}
+void Nothing(ProcessRunnerFaults &)
+{}
 
 TEST_P(ProcessRunnerFaults, TheRunEndsCleanlyAndReportsWhatHappened)
 {
@@ -422,17 +426,26 @@ TEST_P(ProcessRunnerFaults, TheRunEndsCleanlyAndReportsWhatHappened)
     EXPECT_FALSE(HasZombieChild());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ProcessRunnerFaults,
-    testing::Values(
-        TFaultCase{"DestroyedWhileItsWorkerWaitsForTheEndNotification", QStringLiteral("echo hi"),
-                   ShareOneProcessor, DestroyWhileTheWorkerWaitsForItsEnd, esNone, {}},
-        TFaultCase{"ALineHandlerInANestedLoopOutlivesTheWorker", QStringLiteral("echo hi"),
-                   OpenANestedLoopInTheLineHandler, Nothing, esProcess,
-                   {"E:hi", "terminated", "left the nested loop"}},
-        TFaultCase{"StopRightAfterExecuteReportsAStoppedRun", QStringLiteral("sleep 30"), Nothing, Stop, esStop,
-                   {"terminated"}}),
-    [](const testing::TestParamInfo<TFaultCase> &AInfo) { return std::string(AInfo.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ProcessRunnerFaults,
+                         testing::Values(TFaultCase{"DestroyedWhileItsWorkerWaitsForTheEndNotification",
+                                                    QStringLiteral("echo hi"),
+                                                    ShareOneProcessor,
+                                                    DestroyWhileTheWorkerWaitsForItsEnd,
+                                                    esNone,
+                                                    {}},
+                                         TFaultCase{"ALineHandlerInANestedLoopOutlivesTheWorker",
+                                                    QStringLiteral("echo hi"),
+                                                    OpenANestedLoopInTheLineHandler,
+                                                    Nothing,
+                                                    esProcess,
+                                                    {"E:hi", "terminated", "left the nested loop"}},
+                                         TFaultCase{"StopRightAfterExecuteReportsAStoppedRun",
+                                                    QStringLiteral("sleep 30"),
+                                                    Nothing,
+                                                    Stop,
+                                                    esStop,
+                                                    {"terminated"}}),
+                         [](const testing::TestParamInfo<TFaultCase> &AInfo) { return std::string(AInfo.param.Name); });
 
 // ---------------------------------------------------------------- soak
 

@@ -1,7 +1,7 @@
 #include "process/ProcessErrors.h"
+#include "process/ProcessTestSupport.h"
 #include "process/ProcessTimer.h"
 #include "process/ProcessTimerList.h"
-#include "process/ProcessTestSupport.h"
 
 #include <QTest>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "platform/Pipe.h"
-#include "process/ReadPipe.h"
 #include "process/ProcessTestSupport.h"
+#include "process/ReadPipe.h"
 
 #include <QMutex>
 #include <gtest/gtest.h>
@@ -91,9 +91,8 @@ TEST_F(ReadPipe, EndsOnTerminateAfterTheWritersClosed)
 
 TEST_F(ReadPipe, AFailingDecodingEndsTheReader)
 {
-    FReader = std::make_unique<TReadPipe>(FPipe.ReadEnd(), [](QObject *, const QByteArray &) -> QString {
-        throw std::runtime_error("cannot decode");
-    });
+    FReader = std::make_unique<TReadPipe>(
+        FPipe.ReadEnd(), [](QObject *, const QByteArray &) -> QString { throw std::runtime_error("cannot decode"); });
     Write("abc");
     FReader->WaitFor(); // returns without Terminate: the thread has ended
     Write("def");

@@ -13,7 +13,10 @@ using namespace ProcessTest;
 namespace {
 
 // Cases of the tables below carry a Name, used for the test's name and in failures.
-template <class T> void PrintTo(const T &ACase, std::ostream *AOut) requires requires { ACase.Name; }
+template <class T> void PrintTo(const T &ACase, std::ostream *AOut) requires requires
+{
+    ACase.Name;
+}
 {
     *AOut << ACase.Name;
 }
@@ -37,8 +40,7 @@ struct TLineCase
 };
 
 class LineAssembly : public testing::TestWithParam<TLineCase>
-{
-};
+{};
 
 TEST_P(LineAssembly, ReportsLinesAndMirrorsThem)
 {
@@ -92,17 +94,33 @@ INSTANTIATE_TEST_SUITE_P(
                   {"E:done", "B:progress 1", "E:progress 10%", "E:progress 20%"},
                   {"done", "progress 10%", "progress 20%"},
                   {"done", "progress 10%", "progress 20%"}},
-        TLineCase{"FinalLineWithoutLineEndIsFlushed", {"first\ntail"}, {"E:first", "B:tail", "E:tail"},
-                  {"first", "tail"}, {"first", "tail"}},
-        TLineCase{"CrLfSplitBetweenBatchesIsOneLineEnd", {"abc\r", "\ndef\n"}, {"E:abc", "E:def"},
-                  {"abc", "def"}, {"abc", "def"}},
-        TLineCase{"Utf8TwoByteSplitBetweenReads", {"ab\xC3", "\xA9" "cd\n"}, {"B:ab", "E:abécd"}, {"abécd"},
+        TLineCase{"FinalLineWithoutLineEndIsFlushed",
+                  {"first\ntail"},
+                  {"E:first", "B:tail", "E:tail"},
+                  {"first", "tail"},
+                  {"first", "tail"}},
+        TLineCase{"CrLfSplitBetweenBatchesIsOneLineEnd",
+                  {"abc\r", "\ndef\n"},
+                  {"E:abc", "E:def"},
+                  {"abc", "def"},
+                  {"abc", "def"}},
+        TLineCase{"Utf8TwoByteSplitBetweenReads",
+                  {"ab\xC3", "\xA9"
+                             "cd\n"},
+                  {"B:ab", "E:abécd"},
+                  {"abécd"},
                   {"abécd"}},
         TLineCase{"Utf8ThreeByteSplitBetweenReads", {"x\xE2", "\x82\xACy\n"}, {"B:x", "E:x€y"}, {"x€y"}, {"x€y"}},
-        TLineCase{"Utf8FourByteSplitBetweenReads", {"z\xF0\x9F", "\x98\x80\n"}, {"B:z", "E:z\U0001F600"},
-                  {"z\U0001F600"}, {"z\U0001F600"}},
-        TLineCase{"IncompleteCharacterAtTheEndIsDecodedThen", {"ok\xC3", ""}, {"B:ok", "B:ok\uFFFD", "E:ok\uFFFD"},
-                  {"ok\uFFFD"}, {"ok\uFFFD"}}),
+        TLineCase{"Utf8FourByteSplitBetweenReads",
+                  {"z\xF0\x9F", "\x98\x80\n"},
+                  {"B:z", "E:z\U0001F600"},
+                  {"z\U0001F600"},
+                  {"z\U0001F600"}},
+        TLineCase{"IncompleteCharacterAtTheEndIsDecodedThen",
+                  {"ok\xC3", ""},
+                  {"B:ok", "B:ok\uFFFD", "E:ok\uFFFD"},
+                  {"ok\uFFFD"},
+                  {"ok\uFFFD"}}),
     CaseName<TLineCase>);
 
 TEST(LineAssembly, PassesEveryCharacterToOnNewCharNulAndLineEndsIncluded)
@@ -149,7 +167,8 @@ TEST(LineAssembly, DeliversEveryByteOfAMegabyteWrittenJustBeforeTheChildExits)
     const QStringList lines = r.Runner.Lines()->ToStringList();
     ASSERT_EQ(lines.size(), lineCount);
     for (int i = 0; i < lineCount; ++i) {
-        const QString expected = QStringLiteral("%1").arg(i, 7, 10, QLatin1Char('0')) + QString(72, QChar('a' + i % 26));
+        const QString expected =
+            QStringLiteral("%1").arg(i, 7, 10, QLatin1Char('0')) + QString(72, QChar('a' + i % 26));
         if (lines[i] != expected) {
             ADD_FAILURE() << "line " << i << ": " << lines[i].toStdString();
             break;
@@ -171,8 +190,7 @@ struct TEndCase
 };
 
 class EndOfRun : public testing::TestWithParam<TEndCase>
-{
-};
+{};
 
 TEST_P(EndOfRun, ReportsStatusAndExitCodeOnce)
 {
@@ -195,14 +213,14 @@ TEST_P(EndOfRun, ReportsStatusAndExitCodeOnce)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EndOfRun,
-    testing::Values(
-        TEndCase{"ExitCode3", HelperCommand({QStringLiteral("x:3")}), false, esProcess, 3},
-        TEndCase{"ExitCode0", QStringLiteral("true"), false, esProcess, 0},
-        // The system keeps 8 bits of an exit status: 259 arrives as 3, and the
-        // run ends like any other.
-        TEndCase{"ExitCode259", HelperCommand({QStringLiteral("x:259")}), false, esProcess, 3},
-        TEndCase{"KilledByAnotherHand", QStringLiteral("sh -c \"kill -KILL $$\""), false, esProcess, 128 + SIGKILL},
-        TEndCase{"StopKillsWithExitCode0", QStringLiteral("sleep 30"), true, esStop, 0}),
+    testing::Values(TEndCase{"ExitCode3", HelperCommand({QStringLiteral("x:3")}), false, esProcess, 3},
+                    TEndCase{"ExitCode0", QStringLiteral("true"), false, esProcess, 0},
+                    // The system keeps 8 bits of an exit status: 259 arrives as 3, and the
+                    // run ends like any other.
+                    TEndCase{"ExitCode259", HelperCommand({QStringLiteral("x:259")}), false, esProcess, 3},
+                    TEndCase{"KilledByAnotherHand", QStringLiteral("sh -c \"kill -KILL $$\""), false, esProcess,
+                             128 + SIGKILL},
+                    TEndCase{"StopKillsWithExitCode0", QStringLiteral("sleep 30"), true, esStop, 0}),
     CaseName<TEndCase>);
 
 TEST(EndOfRun, OutputStillOnItsWayWhenTheChildHasEndedIsDelivered)
@@ -243,8 +261,9 @@ TEST(EndOfRun, AVetoedTerminationLeavesTheChildRunningAndItIsStillReapedLater)
 
 // A child that answers each line it is sent, so the test knows the worker has
 // looked at the counters since the last injected tick.
-const QStringList Answering = {QStringLiteral("r"), WriteStep("pong 1\n"), QStringLiteral("r"), WriteStep("pong 2\n"),
-                               QStringLiteral("r"), WriteStep("no line end"), QStringLiteral("s:30000")};
+const QStringList Answering = {QStringLiteral("r"),      WriteStep("pong 1\n"), QStringLiteral("r"),
+                               WriteStep("pong 2\n"),    QStringLiteral("r"),   WriteStep("no line end"),
+                               QStringLiteral("s:30000")};
 
 void Ping(TRunnerRecorder &r, const QString &AAnswer)
 {
@@ -294,8 +313,7 @@ struct TNoLimitCase
 };
 
 class NoTimeLimit : public testing::TestWithParam<TNoLimitCase>
-{
-};
+{};
 
 TEST_P(NoTimeLimit, ZeroOrNegativeMeansNoLimitAndAChangeDuringTheRunCountsFromTheNextRun)
 {
@@ -355,8 +373,7 @@ struct TSendCase
 };
 
 class SendLine : public testing::TestWithParam<TSendCase>
-{
-};
+{};
 
 TEST_P(SendLine, WritesTheBytesTheChildReads)
 {
@@ -387,7 +404,8 @@ TEST(SendLine, AFailedWriteEndsTheRunWithAnAssertionErrorAndLeavesTheChildAlone)
     r.Runner.SendLine(QStringLiteral("nobody reads this"), true);
     ASSERT_TRUE(r.WaitForEnd());
     ASSERT_EQ(r.Events.size(), 3);
-    EXPECT_TRUE(r.Events[1].startsWith(QLatin1String("error:EAssertionFailed:Assertion failure (RunnerThread.cpp, line ")))
+    EXPECT_TRUE(
+        r.Events[1].startsWith(QLatin1String("error:EAssertionFailed:Assertion failure (RunnerThread.cpp, line ")))
         << r.Events[1].toStdString();
     EXPECT_EQ(r.Runner.EndStatus(), esError);
     EXPECT_EQ(r.Runner.ExitCode(), STILL_ACTIVE);
