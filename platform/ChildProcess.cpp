@@ -15,6 +15,7 @@ extern "C" {
 #include <sys/pidfd.h>
 }
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -130,6 +131,29 @@ void CloseOthersOnExec()
     ChildFailed(AStatusFd, errno);
 }
 
+#if defined(__SANITIZE_THREAD__)
+
+// ThreadSanitizer takes any clone for a fork and runs its fork handling in a
+// child that shares our memory, which breaks the start below. Its builds start
+// the child through the raw system call instead: a copy of this process (no
+// shared memory) that this thread still waits for until it has called exec.
+pid_t CloneChild(TChildLaunch &ALaunch, int AStatusFd)
+{
+    sigset_t all;
+    sigset_t old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    const long pid = syscall(SYS_clone, CLONE_VFORK | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
+    if (pid == 0)
+        RunChild(ALaunch, AStatusFd);
+    const int error = errno;
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return pid_t(pid);
+}
+
+#else
+
 struct TCloneArgs
 {
     TChildLaunch *Launch;
@@ -161,6 +185,8 @@ pid_t CloneChild(TChildLaunch &ALaunch, int AStatusFd)
     errno = error;
     return pid;
 }
+
+#endif
 
 // What the child reported through the status pipe: 0 once exec succeeded.
 int ReadChildStatus(int AStatusFd)

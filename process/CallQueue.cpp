@@ -1,20 +1,27 @@
 #include "process/CallQueue.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
-#include <iterator>
+#include <mutex>
 
-TCallQueue::TCallQueue(QObject *ATarget)
-    : FTarget(ATarget)
-{}
+namespace {
 
-// Appends the calls of AFrom to ATo, in order, and empties AFrom.
-void TCallQueue::MoveAll(std::deque<TCall> &AFrom, std::deque<TCall> &ATo)
+// Calls run between two looks at the clock.
+constexpr int CallsPerClockLook = 32;
+
+// Qt hands a posted call to the target's thread under locks inside its own
+// library, which ThreadSanitizer does not see. This lock, held while posting
+// and taken before the posted call reads anything, lets it see that order.
+// It is taken once per posted run of the queue, never contended for long.
+std::mutex PostingLock;
+
+} // namespace
+
+TCallQueue::TCallQueue(QObject *ATarget, std::shared_ptr<void> AContext)
+    : FContext(std::move(AContext))
+    , FTarget(ATarget)
 {
-    if (ATo.empty())
-        ATo.swap(AFrom);
-    else
-        ATo.insert(ATo.end(), std::make_move_iterator(AFrom.begin()), std::make_move_iterator(AFrom.end()));
-    AFrom.clear();
+    FRoom.Set();
 }
 
 void TCallQueue::Post(TCall ACall)
@@ -24,32 +31,52 @@ void TCallQueue::Post(TCall ACall)
 
 bool TCallQueue::Flush()
 {
-    std::deque<TCall> dropped;
+    TBatch dropped;
+    const size_t size = FPending.size();
     {
         QMutexLocker lock(&FLock);
         if (!FTarget) {
             dropped.swap(FPending); // destroyed unrun, outside the lock
             return false;
         }
-        if (FPending.empty())
+        if (size == 0)
             return true;
-        MoveAll(FPending, FIncoming);
+        FWaiting += qsizetype(size);
+        FIncoming.push_back(std::move(FPending));
         ScheduleLocked();
+        UpdateRoomLocked();
     }
+    FPending.clear();
+    FPending.reserve(size); // the next batch is likely as large: one allocation, not a doubling series
     return true;
+}
+
+bool TCallQueue::Full()
+{
+    return FFull;
 }
 
 void TCallQueue::Detach()
 {
-    std::deque<TCall> dropped;
+    // Keeps this queue for the rest of the call: dropping a call may release
+    // the worker, which then frees itself and its share of the queue.
+    const std::shared_ptr<TCallQueue> self = shared_from_this();
+    std::deque<TBatch> dropped;
     {
         QMutexLocker lock(&FLock);
         FTarget = nullptr;
         dropped.swap(FIncoming);
+        FFull = false;
+        FRoom.Set(); // a worker held back goes on, and finds its posts dropped
     }
+    // May be called from one of our calls, which RunQueued holds apart from
+    // these: the loop only sees FDetached.
     FDetached = true;
-    std::deque<TCall> running;
-    running.swap(FRunning); // may be called from one of our calls: the loop only sees FDetached
+    TBatch running;
+    running.swap(FRunning);
+    FNext = 0;
+    std::deque<TBatch> ready;
+    ready.swap(FReady);
 }
 
 void TCallQueue::ScheduleLocked()
@@ -57,37 +84,94 @@ void TCallQueue::ScheduleLocked()
     if (FScheduled || !FTarget)
         return;
     FScheduled = true;
+    const std::lock_guard posting(PostingLock);
     QMetaObject::invokeMethod(
-        FTarget, [self = shared_from_this()] { self->RunQueued(); }, Qt::QueuedConnection);
+        FTarget,
+        [self = shared_from_this()] {
+            {
+                const std::lock_guard posted(PostingLock);
+            }
+            self->RunQueued();
+        },
+        Qt::QueuedConnection);
 }
 
+// Runs calls for one slice. A later slice is already scheduled whenever calls
+// remain (TakeNext), so stopping at the end of the slice loses nothing.
 void TCallQueue::RunQueued()
 {
     {
         QMutexLocker lock(&FLock);
         FScheduled = false;
     }
+    const QDeadlineTimer slice(SliceMs, Qt::PreciseTimer);
     TCall call;
-    while (TakeNext(call)) {
+    for (int count = 1; TakeNext(call); ++count) {
         call();
         call = {}; // what it holds goes now (a waiting worker is released), not with the next call
+        if (count % CallsPerClockLook == 0 && slice.hasExpired())
+            return;
     }
 }
 
 // Takes the next call in order. While more wait, a run of the queue stays
 // scheduled, so that a nested event loop started by this call runs them.
+// The lock is taken once per hand-over, not once per call.
 bool TCallQueue::TakeNext(TCall &ACall)
 {
-    if (FDetached)
+    if (FDetached || (FNext == FRunning.size() && !Refill()))
         return false;
-    QMutexLocker lock(&FLock);
-    if (FRunning.empty())
-        MoveAll(FIncoming, FRunning);
-    if (FRunning.empty())
-        return false;
-    ACall = std::move(FRunning.front());
-    FRunning.pop_front();
-    if (!FRunning.empty() || !FIncoming.empty())
-        ScheduleLocked();
+    ACall = std::move(FRunning[FNext++]);
+    Taken();
+    KeepScheduled();
     return true;
+}
+
+bool TCallQueue::Refill()
+{
+    FRunning.clear();
+    FNext = 0;
+    if (FReady.empty()) {
+        QMutexLocker lock(&FLock);
+        FReady.swap(FIncoming);
+    }
+    if (FReady.empty())
+        return false;
+    FRunning = std::move(FReady.front()); // batches are never empty
+    FReady.pop_front();
+    return true;
+}
+
+void TCallQueue::KeepScheduled()
+{
+    if (FScheduled)
+        return; // only this thread clears it: a run is still posted
+    QMutexLocker lock(&FLock);
+    if (FNext < FRunning.size() || !FReady.empty() || !FIncoming.empty())
+        ScheduleLocked();
+}
+
+// One call fewer waits; at half the backlog the worker may go on.
+void TCallQueue::Taken()
+{
+    if (FWaiting.fetch_sub(1) - 1 > Backlog / 2 || !FFull)
+        return;
+    QMutexLocker lock(&FLock);
+    UpdateRoomLocked();
+}
+
+// The target's thread counts down without the lock and looks at FFull after
+// it; here FFull is set before FWaiting is looked at again. So whichever comes
+// second sees the other's change, and a queue that has emptied meanwhile
+// never stays full.
+void TCallQueue::UpdateRoomLocked()
+{
+    if (!FFull && FWaiting >= Backlog) {
+        FFull = true;
+        FRoom.Reset();
+    }
+    if (FFull && FWaiting <= Backlog / 2) {
+        FFull = false;
+        FRoom.Set();
+    }
 }

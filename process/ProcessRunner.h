@@ -114,6 +114,7 @@ public:
 
 private:
     friend class TRunnerThread;
+    friend class TRunEvents;
 
     void ReportExecuteError(const std::exception &AE);
     // Runs a handler of the user; what it throws is shown in the error box.

@@ -47,6 +47,11 @@ void TProcessTimer::Ending()
 
 void TProcessTimer::NewOutput()
 {
+    // Output comes in lines by the thousand between two ticks: only the first
+    // line end after a tick has anything to reset. A tick racing with this look
+    // counts as one that came just after the reset.
+    if (FSinceLastOutput == 0)
+        return;
     QMutexLocker lock(&FCriticalSection);
     FSinceLastOutput = 0;
 }

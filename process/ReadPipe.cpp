@@ -46,7 +46,7 @@ void TReadPipe::Execute()
 void TReadPipe::ReadLoop()
 {
     char buffer[ReadSize];
-    while (!FTerminated) {
+    while (WaitForRoom()) {
         const ssize_t n = read(Fread_stdout, buffer, sizeof buffer);
         if (n > 0) {
             Deliver(buffer, n);
@@ -65,8 +65,10 @@ void TReadPipe::ReadLoop()
 void TReadPipe::Deliver(const char *ABytes, qsizetype ACount)
 {
     const QByteArray chunk(ABytes, ACount);
-    FSyncString.Add(FOnCharDecoding ? FOnCharDecoding(this, chunk) : QString());
-    FEvent.Set();
+    // Text added to text the worker has not taken yet needs no second wake-up:
+    // the worker takes everything there is before it waits again.
+    if (FSyncString.Add(FOnCharDecoding ? FOnCharDecoding(this, chunk) : QString()))
+        FEvent.Set();
 }
 
 // Reads what the pipe holds now, in the usual pieces, and no more: a process
@@ -86,6 +88,22 @@ void TReadPipe::Drain()
         Deliver(buffer, n);
         available -= int(n);
     }
+}
+
+QString TReadPipe::Take()
+{
+    QString text = FSyncString.Take();
+    FRoomEvent.Set();
+    return text;
+}
+
+bool TReadPipe::WaitForRoom()
+{
+    while (!FTerminated && FSyncString.Length() >= MaxBuffered) {
+        Platform::WaitForAny({FRoomEvent.Fd(), FStopEvent.Fd()});
+        FRoomEvent.Consume();
+    }
+    return !FTerminated;
 }
 
 void TReadPipe::WaitForStop()

@@ -12,10 +12,15 @@
 // (at most 1024 bytes) into text through the decoding callback, appends it to
 // ReadString and sets Event. Its creator terminates it, waits for it and frees
 // it; the pipe's descriptor belongs to the creator.
+//
+// It keeps at most about MaxBuffered characters that nobody has taken: beyond
+// that it stops reading until Take makes room, and the child then waits on its
+// full pipe, as it would with any reader that is behind.
 class TReadPipe : public QObject
 {
 public:
     static constexpr int ReadSize = 1024;
+    static constexpr int MaxBuffered = 64 * 1024;
 
     // Starts reading at once. AReadStdout must be non-blocking.
     TReadPipe(int AReadStdout, TCharDecoding AOnCharDecoding);
@@ -27,9 +32,11 @@ public:
     void Terminate();
     void WaitFor();
 
-    // Auto-reset; set after each read's text has been appended.
+    // Auto-reset; set when a read's text has been appended to an empty ReadString.
     Platform::TEvent &Event() { return FEvent; }
     TSyncString &ReadString() { return FSyncString; }
+    // Everything in ReadString, removed in one step; lets the reader go on.
+    QString Take();
 
 private:
     void Execute();
@@ -37,6 +44,8 @@ private:
     void Deliver(const char *ABytes, qsizetype ACount);
     void Drain();
     void WaitForStop();
+    // Sleeps while ReadString is full; false when asked to end meanwhile.
+    bool WaitForRoom();
 
     Platform::TEvent FEvent{false};
     TCharDecoding FOnCharDecoding;
@@ -45,6 +54,8 @@ private:
     // Wakes a reader that sleeps on an empty pipe; never written into the
     // pipe, so nothing foreign can reach the output.
     Platform::TEvent FStopEvent{true};
+    // Auto-reset; set by Take.
+    Platform::TEvent FRoomEvent{false};
     std::atomic<bool> FTerminated{false};
     std::thread FThread;
 };

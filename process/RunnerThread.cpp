@@ -8,10 +8,12 @@
 #include "process/ProcessRunner.h"
 #include "process/ProcessTimer.h"
 #include "process/ReadPipe.h"
+#include "process/RunEvents.h"
 #include "process/StringList.h"
 
-#include <QSemaphore>
 #include <cerrno>
+#include <mutex>
+#include <semaphore>
 #include <thread>
 
 std::atomic<int> TRunnerThread::FLiveCount{0};
@@ -32,7 +34,7 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
 {
     struct TDone
     {
-        QSemaphore Semaphore;
+        std::binary_semaphore Semaphore{0};
         std::atomic<bool> Ran{false};
     };
     // The call's last copy releases the worker when it is destroyed: after it
@@ -65,18 +67,15 @@ TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const Q
     , FEnvironment(AEnv ? AEnv->ToStringList() : QStringList())
     , FInputLines(std::make_unique<TInputLines>())
     , FInputToOutput(Aito)
-    , FLines(ALines)
     , FMaxTimeAfterBeginning(AMtab)
     , FMaxTimeAfterLastOutput(AMtalo)
     , FOnCharDecoding(std::move(AOnCharDecoding))
     , FOnCharEncoding(std::move(AOnCharEncoding))
-    , FOnNewChar(std::move(AOnc))
-    , FOnNewLine(std::move(AOnl))
     , FOnTerminateProcess(std::move(AOtp))
     , FOnFinished(std::move(Ot))
-    , FOutputLines(AOl)
     , FOwner(AOwner)
-    , FCalls(std::make_shared<TCallQueue>(AOwner))
+    , FEvents(std::make_shared<TRunEvents>(AOwner, ALines, AOl, std::move(AOnl), std::move(AOnc)))
+    , FCalls(std::make_shared<TCallQueue>(AOwner, FEvents))
     , FPriority(Ap)
     , FTimer(std::move(ATimer))
 {
@@ -86,10 +85,7 @@ TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const Q
     std::thread([this] { ThreadMain(); }).detach();
 }
 
-TRunnerThread::~TRunnerThread()
-{
-    --FLiveCount;
-}
+TRunnerThread::~TRunnerThread() = default;
 
 int TRunnerThread::LiveCount()
 {
@@ -104,26 +100,35 @@ void TRunnerThread::Terminate()
 
 void TRunnerThread::DetachOwner()
 {
-    FCalls->Detach();
-    QWriteLocker lock(&FOwnerLock);
-    FOwner = nullptr;
+    {
+        std::unique_lock lock(FOwnerLock);
+        FOwner = nullptr;
+    }
+    // Last, and through a copy: dropping our calls may release the worker
+    // waiting for its end notification, and it frees itself at once.
+    const std::shared_ptr<TCallQueue> calls = FCalls;
+    calls->Detach();
 }
 
 void TRunnerThread::ThreadMain()
 {
-    // Asked to end before the body began: no pipes, no child, no reader.
-    if (!FTerminated)
+    // Asked to end before the body began: no pipes, no child, no reader, and
+    // the run counts as stopped.
+    if (FTerminated)
+        SetEndStatus(esStop);
+    else
         Execute();
     Send([this] {
         if (FOnFinished)
             FOnFinished(this);
     });
     delete this;
+    --FLiveCount; // only now, when nothing of the worker is left
 }
 
 void TRunnerThread::SetEndStatus(TEndStatus AValue)
 {
-    QReadLocker lock(&FOwnerLock);
+    std::shared_lock lock(FOwnerLock);
     if (FOwner)
         FOwner->FEndStatus.exchange(AValue);
 }
@@ -149,7 +154,7 @@ void TRunnerThread::Execute()
             throw ECreateProcessError(QStringLiteral("Error creating Process: %1 - (%2)")
                                           .arg(FCommandLine, Platform::SystemErrorText(error)));
         FProcessInformation = {FChild.PidFd(), 0, FChild.Pid(), FChild.Pid()};
-        Post([this, info = FProcessInformation] { FOwner->FProcessInformation = info; });
+        Post([owner = FEvents->Owner(), info = FProcessInformation] { owner->FProcessInformation = info; });
         outPipe.CloseWrite(); // the child's ends
         inPipe.CloseRead();
         Platform::SetNonBlocking(outPipe.ReadEnd());
@@ -183,14 +188,15 @@ void TRunnerThread::WaitLoop()
 {
     for (;;) {
         FCalls->Flush(); // what this wake-up produced goes to the component in one hand-over
-        switch (Platform::WaitForAny({FReader->Event().Fd(), FInputLines->Event().Fd(), FChild.PidFd(),
-                                      FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
+        // While the component's thread is behind, its catching up takes the
+        // place of the output: nothing more is taken until it has.
+        const bool heldBack = FCalls->Full();
+        const int output = heldBack ? FCalls->Room().Fd() : FReader->Event().Fd();
+        switch (Platform::WaitForAny(
+            {output, FInputLines->Event().Fd(), FChild.PidFd(), FTerminateEvent.Fd(), FTimer->Event().Fd()})) {
         case 0:
-            FReader->Event().Consume();
-            while (FReader->ReadString().Length() > 0) {
-                DoReadLine();
-                FCalls->Flush();
-            }
+            if (!heldBack)
+                ReadOutput();
             break;
         case 1:
             FInputLines->Event().Consume();
@@ -215,9 +221,32 @@ void TRunnerThread::WaitLoop()
             return;
         if (FMaxTimeAfterBeginning > 0 && FTimer->SinceBeginning() > FMaxTimeAfterBeginning)
             return;
-        if (FMaxTimeAfterLastOutput > 0 && FTimer->SinceLastOutput() > FMaxTimeAfterLastOutput)
+        if (LastOutputTooLongAgo(heldBack))
             return;
     }
+}
+
+// Assembles what the reader has, batch by batch, until it has no more or the
+// component's thread is a full queue behind. Text left then waits for the
+// next turn, which the reader's event, set again, asks for.
+void TRunnerThread::ReadOutput()
+{
+    FReader->Event().Consume();
+    while (FReader->ReadString().Length() > 0) {
+        if (FCalls->Full()) {
+            FReader->Event().Set();
+            return;
+        }
+        DoReadLine();
+        FCalls->Flush();
+    }
+}
+
+// A child whose output waits for us because we are held back is not silent,
+// so the limit after the last output is not looked at then.
+bool TRunnerThread::LastOutputTooLongAgo(bool AHeldBack)
+{
+    return !AHeldBack && FMaxTimeAfterLastOutput > 0 && FTimer->SinceLastOutput() > FMaxTimeAfterLastOutput;
 }
 
 void TRunnerThread::EndOfRun()
@@ -249,7 +278,7 @@ void TRunnerThread::ReadRest()
 
 void TRunnerThread::DoReadLine()
 {
-    const QString batch = FReader->ReadString().Take();
+    const QString batch = FReader->Take();
     if (batch.isEmpty())
         return;
     QString line = FLast;
@@ -288,7 +317,8 @@ qsizetype TRunnerThread::OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, q
     qsizetype i = AStart;
     while (i < ACount) {
         const char16_t u = AChars[i].unicode();
-        if (u == 0 || u == u'\r' || u == u'\n')
+        // NUL, LF and CR are all at most CR: one comparison for most characters.
+        if (u <= u'\r' && (u == 0 || u == u'\r' || u == u'\n'))
             break;
         ++i;
     }
@@ -301,7 +331,7 @@ bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
 {
     if (FTerminated)
         return false;
-    if (!FOnNewChar)
+    if (!FEvents->HasOnNewChar())
         return true;
     for (qsizetype i = 0; i < ACount; ++i) {
         if (FTerminated)
@@ -314,76 +344,42 @@ bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
 void TRunnerThread::DoLineEnd(QString &ALine)
 {
     FTimer->NewOutput();
-    DoLinesAdd(ALine);
-    if (FOutputLines) {
-        PostOutputLine(ALine, FPartial);
-        FPartial = false;
-    }
-    DoNewLine(ALine, otEntireLine);
+    DoEntireLine(ALine);
     ALine.clear();
 }
 
-void TRunnerThread::DoLinesAdd(const QString &AStr)
+// Lines, OutputLines (in place of the growing line it completes) and
+// OnNewLine receive the line, in one call.
+void TRunnerThread::DoEntireLine(const QString &AStr)
 {
-    FCalls->Post({&TRunnerThread::LinesAddCall, FLines, AStr, 0});
+    FCalls->Post({&TRunEvents::EntireLine, FEvents.get(), AStr, FPartial});
+    if (FEvents->HasOutputLines())
+        FPartial = false;
 }
 
 void TRunnerThread::DoNewChar(QChar AChar)
 {
-    if (FOnNewChar)
-        FCalls->Post({&TRunnerThread::NewCharCall, this, QString(), AChar.unicode()});
+    if (FEvents->HasOnNewChar())
+        FCalls->Post({&TRunEvents::NewChar, FEvents.get(), QString(), AChar.unicode()});
 }
 
 void TRunnerThread::DoNewLine(const QString &AStr, TOutputType AOutputType)
 {
-    if (FOnNewLine)
-        FCalls->Post({&TRunnerThread::NewLineCall, this, AStr, AOutputType});
+    if (FEvents->HasOnNewLine())
+        FCalls->Post({&TRunEvents::NewLine, FEvents.get(), AStr, AOutputType});
 }
 
-// Shows AText in OutputLines: in place of its last entry while that entry
-// shows the growing line, otherwise as a new entry.
 void TRunnerThread::PostOutputLine(const QString &AText, bool AReplaceLast)
 {
-    if (FOutputLines)
-        FCalls->Post({&TRunnerThread::OutputLineCall, FOutputLines, AText, AReplaceLast});
-}
-
-// The frequent calls, as run on the component's thread.
-
-void TRunnerThread::LinesAddCall(void *ALines, const QString &AText, int)
-{
-    static_cast<TStringList *>(ALines)->Add(AText);
-}
-
-void TRunnerThread::NewCharCall(void *AThread, const QString &, int AChar)
-{
-    auto *self = static_cast<TRunnerThread *>(AThread);
-    self->FOwner->CallHandler([&] { self->FOnNewChar(self->FOwner, QChar(char16_t(AChar))); });
-}
-
-void TRunnerThread::NewLineCall(void *AThread, const QString &AText, int AOutputType)
-{
-    auto *self = static_cast<TRunnerThread *>(AThread);
-    self->FOwner->CallHandler([&] { self->FOnNewLine(self->FOwner, AText, TOutputType(AOutputType)); });
-}
-
-void TRunnerThread::OutputLineCall(void *AList, const QString &AText, int AReplaceLast)
-{
-    auto *list = static_cast<TStrings *>(AList);
-    if (AReplaceLast && list->Count() > 0)
-        list->SetStrings(list->Count() - 1, AText);
-    else
-        list->Add(AText);
+    if (FEvents->HasOutputLines())
+        FCalls->Post({&TRunEvents::OutputLine, FEvents.get(), AText, AReplaceLast});
 }
 
 // The incomplete last line becomes an entire line at the end of the run.
 void TRunnerThread::FlushLastLine()
 {
-    if (FLast.isEmpty())
-        return;
-    DoLinesAdd(FLast);
-    PostOutputLine(FLast, FPartial);
-    DoNewLine(FLast, otEntireLine);
+    if (!FLast.isEmpty())
+        DoEntireLine(FLast);
 }
 
 void TRunnerThread::DoSendLine()
@@ -398,7 +394,7 @@ void TRunnerThread::DoSendLine()
     }
     QByteArray bytes;
     {
-        QReadLocker lock(&FOwnerLock);
+        std::shared_lock lock(FOwnerLock);
         if (FOwner && FOnCharEncoding)
             FOnCharEncoding(this, sSends, bytes);
     }
@@ -419,19 +415,21 @@ void TRunnerThread::DoTerminateProcess()
 {
     FCanTerminate = true;
     if (FOnTerminateProcess)
-        Send([this] { FOwner->CallHandler([this] { FOnTerminateProcess(FOwner, FCanTerminate); }); });
+        Send([this, owner = FEvents->Owner()] {
+            owner->CallHandler([&] { FOnTerminateProcess(owner, FCanTerminate); });
+        });
     if (FCanTerminate)
         FChild.Kill();
 }
 
 QString TRunnerThread::DecodeChunk(QObject *, const QByteArray &ABuf)
 {
-    QReadLocker lock(&FOwnerLock);
+    std::shared_lock lock(FOwnerLock);
     return FOwner && FOnCharDecoding ? FOnCharDecoding(this, ABuf) : QString();
 }
 
 QString TRunnerThread::DecodeRest()
 {
-    QReadLocker lock(&FOwnerLock);
+    std::shared_lock lock(FOwnerLock);
     return FOwner ? FOwner->DecodeOutputRest() : QString();
 }

@@ -7,14 +7,15 @@
 #include "process/ProcessRunnerTypes.h"
 
 #include <QObject>
-#include <QReadWriteLock>
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <shared_mutex>
 
 class TProcessRunner;
 class TProcessTimer;
 class TReadPipe;
+class TRunEvents;
 class TStringList;
 class TStrings;
 
@@ -26,6 +27,10 @@ class TStrings;
 // posted to the component's thread in the order it was produced; the
 // termination request and the end notification are calls the worker waits
 // for. It frees itself after the end notification has returned.
+//
+// When the component's thread falls behind (its queue is full) the worker
+// stops taking output until that thread has caught up; the reader, and then
+// the child, wait meanwhile.
 class TRunnerThread : public QObject
 {
 public:
@@ -49,7 +54,7 @@ public:
 
     // The component is going away: from now on nothing is posted to it and
     // nothing of it is called; the run ends on its own (it has been asked to
-    // terminate) and the worker frees itself.
+    // terminate) and the worker frees itself, possibly before this returns.
     void DetachOwner();
 
     // Workers that exist at this moment, in all components.
@@ -59,23 +64,21 @@ private:
     void ThreadMain();
     void Execute();
     void WaitLoop();
+    void ReadOutput();
+    bool LastOutputTooLongAgo(bool AHeldBack);
     void EndOfRun();
     void ReadRest();
 
     // Line assembly of the output.
     void DoReadLine();
     void DoLineEnd(QString &ALine);
-    void DoLinesAdd(const QString &AStr);
+    void DoEntireLine(const QString &AStr);
     void DoNewChar(QChar AChar);
     bool DoNewChars(const QChar *AChars, qsizetype ACount);
     static qsizetype OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount);
     void DoNewLine(const QString &AStr, TOutputType AOutputType);
     void PostOutputLine(const QString &AText, bool AReplaceLast);
     void FlushLastLine();
-    static void LinesAddCall(void *ALines, const QString &AText, int);
-    static void NewCharCall(void *AThread, const QString &, int AChar);
-    static void NewLineCall(void *AThread, const QString &AText, int AOutputType);
-    static void OutputLineCall(void *AList, const QString &AText, int AReplaceLast);
 
     void DoSendLine();
     void DoTerminateProcess();
@@ -97,18 +100,16 @@ private:
     QStringList FEnvironment;
     std::unique_ptr<TInputLines> FInputLines;
     bool FInputToOutput;
-    TStringList *FLines;
     qint32 FMaxTimeAfterBeginning;
     qint32 FMaxTimeAfterLastOutput;
     TCharDecoding FOnCharDecoding;
     TCharEncoding FOnCharEncoding;
-    TNewCharEvent FOnNewChar;
-    TNewLineEvent FOnNewLine;
     TTerminateProcessEvent FOnTerminateProcess;
     TFinishedEvent FOnFinished;
-    TStrings *FOutputLines;
     TProcessRunner *FOwner;
-    QReadWriteLock FOwnerLock;          // guards FOwner against DetachOwner
+    std::shared_mutex FOwnerLock; // guards FOwner against DetachOwner
+    // The lists and the line and character handlers, as the calls use them.
+    std::shared_ptr<TRunEvents> FEvents;
     std::shared_ptr<TCallQueue> FCalls; // everything for the component's thread, in order
     qint32 FPriority;
     TProcessInformation FProcessInformation;

@@ -15,11 +15,13 @@ void TSyncString::SetValue(const QString &AValue)
     EndWrite();
 }
 
-void TSyncString::Add(const QString &AValue)
+bool TSyncString::Add(const QString &AValue)
 {
     BeginWrite();
+    const bool wasEmpty = FValue.isEmpty();
     FValue += AValue;
     EndWrite();
+    return wasEmpty;
 }
 
 void TSyncString::Delete(int APos, int ACount)

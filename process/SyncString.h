@@ -12,7 +12,8 @@ class TSyncString : public TSimpleRWSync
 public:
     QString Value();
     void SetValue(const QString &AValue);
-    void Add(const QString &AValue);
+    // Appends AValue; true when the text was empty before.
+    bool Add(const QString &AValue);
     // Removes ACount characters from the 1-based position APos.
     void Delete(int APos, int ACount);
     int Length();

@@ -9,7 +9,10 @@
 #include <QMetaProperty>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace ProcessTest;
 
@@ -97,6 +100,7 @@ TEST(ProcessRunner, RefusesMisuseWithItsOwnExceptions)
 
 TEST(ProcessRunner, AThreadThatCannotTickCannotStartARun)
 {
+    ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; })); // earlier runs fully gone
     TRunnerRecorder r;
     r.Runner.SetCommandLine(QStringLiteral("true"));
     std::string message;
@@ -276,6 +280,172 @@ TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
         EXPECT_EQ(OpenDescriptorCount(), descriptors);
     }
 }
+
+// ---------------------------------------------------------------- faults
+
+// Notes when a copy of a handler is destroyed while that handler runs, which
+// would leave the handler reading its captures from freed memory.
+struct TCaptureProbe
+{
+    std::atomic<int> *Running;
+    std::atomic<bool> *DestroyedWhileRunning;
+    ~TCaptureProbe()
+    {
+        if (*Running > 0)
+            *DestroyedWhileRunning = true;
+    }
+};
+
+class ProcessRunnerFaults;
+
+// A run that has met one of the paths on which the component used to fault.
+// Each row is run under the address and the thread sanitizer as well.
+struct TFaultCase
+{
+    const char *Name;
+    QString CommandLine;
+    // Before Execute: handlers of the row's own.
+    void (*Prepare)(ProcessRunnerFaults &);
+    // Right after Execute.
+    void (*Act)(ProcessRunnerFaults &);
+    // The end status OnTerminated sees, and the events up to the end (whether
+    // OnTerminateProcess came is left out); empty when the component is
+    // destroyed before the end.
+    TEndStatus Seen;
+    QStringList Events;
+};
+
+void PrintTo(const TFaultCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
+class ProcessRunnerFaults : public testing::TestWithParam<TFaultCase>
+{
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; })); // earlier runs fully gone
+        Recorder = std::make_unique<TRunnerRecorder>();
+        const TNotifyEvent recordTerminated = Recorder->Runner.OnTerminated();
+        Recorder->Runner.SetOnTerminated([this, recordTerminated](QObject *ASender) {
+            Seen = Recorder->Runner.EndStatus();
+            recordTerminated(ASender);
+        });
+    }
+
+    std::unique_ptr<TRunnerRecorder> Recorder;
+    TEndStatus Seen = esNone;
+    std::atomic<int> HandlerRunning{0};
+    std::atomic<bool> CapturesDestroyedWhileRunning{false};
+    cpu_set_t Processors; // this thread's, while ShareOneProcessor holds it to one
+};
+
+// This thread and the threads it starts from now on share one processor.
+void ShareOneProcessor(ProcessRunnerFaults &F)
+{
+    ASSERT_EQ(sched_getaffinity(0, sizeof F.Processors, &F.Processors), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &F.Processors)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+}
+
+// Leaving the idle scheduling policy again needs root (or RLIMIT_NICE 20).
+bool CanLeaveIdlePolicy()
+{
+    rlimit limit{};
+    return geteuid() == 0 || (getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur >= 20);
+}
+
+// The end notification is the last call the worker posts and waits for;
+// destroying the component drops it, which releases the worker. This thread
+// runs as an idle task on the worker's processor meanwhile, so the released
+// worker runs at once and frees itself before the destruction goes on
+// (without the privilege for that, the order is left to the scheduler).
+void DestroyWhileTheWorkerWaitsForItsEnd(ProcessRunnerFaults &F)
+{
+    ASSERT_TRUE(SpinUntil([&] { return F.Recorder->Runner.EndStatus() != esStill_Active; }));
+    QThread::msleep(50); // the little the worker does after that: reader gone, last line, its end posted
+    const bool idle = CanLeaveIdlePolicy();
+    sched_param param{};
+    if (idle)
+        ASSERT_EQ(sched_setscheduler(0, SCHED_IDLE, &param), 0);
+    F.Recorder.reset();
+    if (idle)
+        ASSERT_EQ(sched_setscheduler(0, SCHED_OTHER, &param), 0);
+    ASSERT_EQ(sched_setaffinity(0, sizeof F.Processors, &F.Processors), 0);
+}
+
+// A line handler that runs a nested event loop, as a modal box does, and
+// leaves it only when the run has ended and its worker is gone.
+void OpenANestedLoopInTheLineHandler(ProcessRunnerFaults &F)
+{
+    TRunnerRecorder &r = *F.Recorder;
+    const TNewLineEvent recordLine = r.Runner.OnNewLine();
+    TCaptureProbe probe{&F.HandlerRunning, &F.CapturesDestroyedWhileRunning};
+    r.Runner.SetOnNewLine([probe, recordLine, &F](QObject *ASender, const QString &ALine, TOutputType AType) {
+        ++F.HandlerRunning;
+        recordLine(ASender, ALine, AType);
+        WaitUntil([&F] {
+            return F.Recorder->Events.contains(QStringLiteral("terminated")) && TRunnerThread::LiveCount() == 0;
+        });
+        F.Recorder->Events << QStringLiteral("left the nested loop");
+        --F.HandlerRunning;
+    });
+}
+
+void Stop(ProcessRunnerFaults &F)
+{
+    F.Recorder->Runner.Stop();
+}
+
+void Nothing(ProcessRunnerFaults &)
+{}
+
+TEST_P(ProcessRunnerFaults, TheRunEndsCleanlyAndReportsWhatHappened)
+{
+    const TFaultCase &c = GetParam();
+    c.Prepare(*this);
+    Recorder->Start(c.CommandLine);
+    c.Act(*this);
+    if (Recorder) {
+        ASSERT_TRUE(WaitUntil([&] { return Recorder->Events.contains(QStringLiteral("terminated")); }));
+        ASSERT_TRUE(WaitUntil([&] { return HandlerRunning == 0; }));
+        EXPECT_EQ(Seen, c.Seen);
+        QStringList events = Recorder->Events;
+        events.removeAll(QStringLiteral("terminate")); // a stop may come before or after the child started
+        EXPECT_EQ(events, c.Events);
+    }
+    EXPECT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
+    EXPECT_FALSE(CapturesDestroyedWhileRunning);
+    EXPECT_FALSE(HasZombieChild());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProcessRunnerFaults,
+                         testing::Values(TFaultCase{"DestroyedWhileItsWorkerWaitsForTheEndNotification",
+                                                    QStringLiteral("echo hi"),
+                                                    ShareOneProcessor,
+                                                    DestroyWhileTheWorkerWaitsForItsEnd,
+                                                    esNone,
+                                                    {}},
+                                         TFaultCase{"ALineHandlerInANestedLoopOutlivesTheWorker",
+                                                    QStringLiteral("echo hi"),
+                                                    OpenANestedLoopInTheLineHandler,
+                                                    Nothing,
+                                                    esProcess,
+                                                    {"E:hi", "terminated", "left the nested loop"}},
+                                         TFaultCase{"StopRightAfterExecuteReportsAStoppedRun",
+                                                    QStringLiteral("sleep 30"),
+                                                    Nothing,
+                                                    Stop,
+                                                    esStop,
+                                                    {"terminated"}}),
+                         [](const testing::TestParamInfo<TFaultCase> &AInfo) { return std::string(AInfo.param.Name); });
 
 // ---------------------------------------------------------------- soak
 

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QString>
 #include <QThread>
 #include <QTimer>
@@ -57,6 +58,19 @@ inline bool HasZombieChild()
     if (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return false; // no children at all
     return info.si_pid != 0;
+}
+
+// Bytes a process has written so far (its "wchar" count), or -1 when it can
+// no longer be read (the process is gone).
+inline qint64 BytesWrittenBy(qint64 APid)
+{
+    QFile io(QStringLiteral("/proc/%1/io").arg(APid));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n'))
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
 }
 
 using ::WaitUntil;
