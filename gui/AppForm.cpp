@@ -4,6 +4,8 @@
 #include "effects/FileSizeOf.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "gui/AboutBox.h"
+#include "gui/AppIcon.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
@@ -50,6 +52,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
+    QApplication::setWindowIcon(AppIcon()); // every window of the program shows it
     FillEffectList();
     SizeListColumns();
     FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
@@ -127,6 +130,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
     connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
@@ -208,6 +212,11 @@ void TAppForm::UpdateNotifications1Click()
 void TAppForm::Exit1Click()
 {
     QCoreApplication::quit();
+}
+
+void TAppForm::About1Click()
+{
+    (new TAboutBox)->exec();
 }
 
 void TAppForm::TimerCheckerTimer()

@@ -1,9 +1,11 @@
 #include "gui/AppForm.h"
 
 #include "gui/UserDialogs.h"
+#include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "support/ScopedEnv.h"
 #include "support/VersionFixture.h"
+#include "support/WaitFor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -585,5 +588,23 @@ TEST_F(AppFormTest, ExitEndsTheMessageLoop)
 }
 
 } // namespace
+
+TEST_F(AppFormTest, AboutOpensAFreshAboutBoxModally)
+{
+    const auto form = CreateForm();
+    QString caption;
+    QPointer<QWidget> box;
+    QTimer::singleShot(0, form.get(), [&] {
+        box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        caption = box->windowTitle();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    Child<QAction>(form.get(), "About1")->trigger();
+    EXPECT_EQ(caption, Translate(QStringLiteral("About")) + QStringLiteral(" Tonara"));
+    EXPECT_TRUE(WaitUntil([&] { return box.isNull(); })) << "the box is freed when it closes";
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+}
 
 #include "AppFormTest.moc"
