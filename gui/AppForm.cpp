@@ -8,6 +8,7 @@
 #include "gui/AppIcon.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
+#include "gui/TranslateForm.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
@@ -34,6 +35,10 @@ constexpr int ClientHeight = 370;
 constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
 constexpr int StatusColumn = 1;
+
+// Where SetLanguageFile keeps the language dialog's choice.
+const QString LanguageSection = QStringLiteral("Settings");
+const QString LanguageValue = QStringLiteral("Language");
 
 const QString PlayCaption = QStringLiteral("Play");
 const QString StopCaption = QStringLiteral("Stop");
@@ -86,13 +91,13 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
 
-    LoadActiveLanguage(QString()); // automatic choice from the user's UI language
+    // The language chosen in the language dialog, else the automatic choice.
+    LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
 }
 
 void TAppForm::ShowStandardErrorBox(const std::exception &AError)
 {
-    TUserDialogs::ShowMessage(QString::fromUtf8(AError.what()), QCoreApplication::applicationName(),
-                              TUserDialogs::IconError);
+    TUserDialogs::ShowStandardError(QString::fromUtf8(AError.what()));
 }
 
 void TAppForm::SetClientSize(int AWidth, int AHeight)
@@ -130,6 +135,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
     connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->Language1, &QAction::triggered, this, &TAppForm::Language1Click);
     connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
@@ -178,8 +184,10 @@ void TAppForm::FillEffectList()
     FUi->ComboBox1->setCurrentIndex(DefaultEffectIndex);
 }
 
-void TAppForm::SetLanguageFile(const QString &)
-{}
+void TAppForm::SetLanguageFile(const QString &AFilename)
+{
+    SettingsStore().WriteString(LanguageSection, LanguageValue, AFilename);
+}
 
 void TAppForm::ComboBox1Change()
 {
@@ -212,6 +220,14 @@ void TAppForm::UpdateNotifications1Click()
 void TAppForm::Exit1Click()
 {
     QCoreApplication::quit();
+}
+
+void TAppForm::Language1Click()
+{
+    // Owned by no window: it centres itself on the screen and frees itself on closing.
+    auto *form = new TTranslateForm;
+    connect(form, &TTranslateForm::LanguageFileChosen, this, &TAppForm::SetLanguageFile);
+    form->exec();
 }
 
 void TAppForm::About1Click()

@@ -35,8 +35,8 @@ public:
     explicit TAppForm(QWidget *AParent = nullptr, const QString &AExeFileName = QString());
     ~TAppForm() override;
 
-    // Called by the language dialog with its choice. Start-up always picks the
-    // language automatically, so the name is not used.
+    // Called by the language dialog with its choice; kept in the settings, so the
+    // restart (and every later start) comes up in that language.
     void SetLanguageFile(const QString &AFilename);
 
 public slots:
@@ -44,6 +44,7 @@ public slots:
     void Help2Click();
     void UpdateNotifications1Click();
     void Exit1Click();
+    void Language1Click();
     void About1Click();
     void TimerCheckerTimer();
 
