@@ -6,7 +6,9 @@
 #include "platform/ExecutableFolder.h"
 #include "platform/TickCount.h"
 #include "support/CaseName.h"
+#include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
+#include "support/UrlCatcher.h"
 #include "support/WaitFor.h"
 
 #include <QDesktopServices>
@@ -25,25 +27,6 @@
 #include "support/QtPrinters.h"
 
 namespace {
-
-// Receives the addresses the box asks the desktop to open.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Urls;
-
-public slots:
-    void Open(const QUrl &AUrl) { Urls << AUrl; }
-};
-
-struct TMessage
-{
-    QString Text;
-    QString Caption;
-    int Icon;
-};
 
 class AboutBoxTest : public testing::Test
 {
@@ -321,5 +304,3 @@ TEST_P(AboutBoxEscape, EscOnAButtonClosesAndFreesTheBox)
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, AboutBoxEscape, testing::Values("BitBtn1", "BitBtn2"));
-
-#include "AboutBoxTest.moc"

@@ -7,7 +7,9 @@
 #include "identity/SettingsStore.h"
 #include "platform/ExecutableFolder.h"
 #include "support/CaseName.h"
+#include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
+#include "support/TestConfigFolder.h"
 #include "support/TestFolder.h"
 #include "support/VersionFixture.h"
 #include "support/WaitFor.h"
@@ -156,30 +158,13 @@ INSTANTIATE_TEST_SUITE_P(Folders, TranslateFormList,
 
 namespace {
 
-struct TMessage
-{
-    QString Text;
-    QString Caption;
-    int Icon;
-};
-
 // The dialog over the shipped languages, copied beside this test program, with
 // German loaded; the data and settings folders are the test's own.
 class TranslateFormRestart : public testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        // Qt reads the settings location once, on first use.
-        ConfigFolder = new QTemporaryDir;
-        qputenv("XDG_CONFIG_HOME", ConfigFolder->path().toUtf8());
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete ConfigFolder;
-        ConfigFolder = nullptr;
-    }
+    static void SetUpTestSuite() { TTestConfigFolder::Create(); }
+    static void TearDownTestSuite() { TTestConfigFolder::Remove(); }
 
     void SetUp() override
     {
@@ -232,7 +217,6 @@ protected:
 
     QString Script() const { return FFolder.FilePath(QStringLiteral("data/Quillaby/Tonara/start.sh")); }
 
-    static QTemporaryDir *ConfigFolder;
     TTestFolder FFolder;
     std::unique_ptr<TAppForm> FMain;
     QPointer<TTranslateForm> FForm;
@@ -240,8 +224,6 @@ protected:
     QStringList FQuestions;
     bool FAnswerYes = false;
 };
-
-QTemporaryDir *TranslateFormRestart::ConfigFolder = nullptr;
 
 } // namespace
 
