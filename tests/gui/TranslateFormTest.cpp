@@ -11,10 +11,12 @@
 #include "support/ScopedEnv.h"
 #include "support/TestConfigFolder.h"
 #include "support/TestFolder.h"
+#include "support/UrlCatcher.h"
 #include "support/VersionFixture.h"
 #include "support/WaitFor.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -226,6 +228,19 @@ protected:
 };
 
 } // namespace
+
+TEST_F(TranslateFormRestart, ContributeTranslationOpensTheMakersPage)
+{
+    const TScopedEnv server("TONARA_SERVER", "127.0.0.1:8123");
+    TUrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+    Open();
+    QTest::mouseClick(Child<QWidget>(FForm, "Label3"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    ASSERT_EQ(catcher.Urls.size(), 1);
+    EXPECT_EQ(catcher.Urls[0].toString(), QStringLiteral("https://127.0.0.1:8123/blog/multilingual-software/"));
+    EXPECT_TRUE(FForm && FForm->isVisible());
+}
 
 TEST_F(TranslateFormRestart, OKWithTheInitialEntryClosesWithoutAsking)
 {
