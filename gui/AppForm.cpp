@@ -6,9 +6,12 @@
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
 #include "effects/SourceForRun.h"
+#include "gui/AboutBox.h"
+#include "gui/AppIcon.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
+#include "gui/TranslateForm.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
@@ -38,6 +41,9 @@ constexpr int StatusColumn = 1;
 
 // Room beside a status text for the cell's margins and the bar's frame.
 constexpr int StatusTextPadding = 24;
+// Where SetLanguageFile keeps the language dialog's choice.
+const QString LanguageSection = QStringLiteral("Settings");
+const QString LanguageValue = QStringLiteral("Language");
 
 const QString PlayCaption = QStringLiteral("Play");
 const QString ProcessingText = QStringLiteral("Processing...");
@@ -57,6 +63,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
+    QApplication::setWindowIcon(AppIcon()); // every window of the program shows it
     FillEffectList();
     SizeListColumns();
     FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
@@ -95,13 +102,13 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     CreateAppDataFolder();
     ClaimWorkFile();
 
-    LoadActiveLanguage(QString()); // automatic choice from the user's UI language
+    // The language chosen in the language dialog, else the automatic choice.
+    LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
 }
 
 void TAppForm::ShowStandardErrorBox(const std::exception &AError)
 {
-    TUserDialogs::ShowMessage(QString::fromUtf8(AError.what()), QCoreApplication::applicationName(),
-                              TUserDialogs::IconError);
+    TUserDialogs::ShowStandardError(QString::fromUtf8(AError.what()));
 }
 
 void TAppForm::SetClientSize(int AWidth, int AHeight)
@@ -148,6 +155,8 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
     connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->Language1, &QAction::triggered, this, &TAppForm::Language1Click);
+    connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
@@ -195,8 +204,10 @@ void TAppForm::FillEffectList()
     FUi->ComboBox1->setCurrentIndex(DefaultEffectIndex);
 }
 
-void TAppForm::SetLanguageFile(const QString &)
-{}
+void TAppForm::SetLanguageFile(const QString &AFilename)
+{
+    SettingsStore().WriteString(LanguageSection, LanguageValue, AFilename);
+}
 
 void TAppForm::ComboBox1Change()
 {
@@ -229,6 +240,19 @@ void TAppForm::UpdateNotifications1Click()
 void TAppForm::Exit1Click()
 {
     QCoreApplication::quit();
+}
+
+void TAppForm::Language1Click()
+{
+    // Owned by no window: it centres itself on the screen and frees itself on closing.
+    auto *form = new TTranslateForm;
+    connect(form, &TTranslateForm::LanguageFileChosen, this, &TAppForm::SetLanguageFile);
+    form->exec();
+}
+
+void TAppForm::About1Click()
+{
+    (new TAboutBox)->exec();
 }
 
 void TAppForm::TimerCheckerTimer()

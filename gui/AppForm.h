@@ -36,8 +36,8 @@ public:
     explicit TAppForm(QWidget *AParent = nullptr, const QString &AExeFileName = QString());
     ~TAppForm() override;
 
-    // Called by the language dialog with its choice. Start-up always picks the
-    // language automatically, so the name is not used.
+    // Called by the language dialog with its choice; kept in the settings, so the
+    // restart (and every later start) comes up in that language.
     void SetLanguageFile(const QString &AFilename);
 
     // The files named at start-up: added in order, the first one selected; what
@@ -49,6 +49,8 @@ public slots:
     void Help2Click();
     void UpdateNotifications1Click();
     void Exit1Click();
+    void Language1Click();
+    void About1Click();
     void TimerCheckerTimer();
 
     // The processing job.

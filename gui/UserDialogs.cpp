@@ -13,6 +13,12 @@ TUserDialogs::TMessageAnswer &MessageAnswer()
     return answer;
 }
 
+TUserDialogs::TQuestionAnswer &QuestionAnswer()
+{
+    static TUserDialogs::TQuestionAnswer answer;
+    return answer;
+}
+
 TUserDialogs::TFileAnswer &FileAnswer()
 {
     static TUserDialogs::TFileAnswer answer;
@@ -43,6 +49,20 @@ void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, in
     }
     QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+void TUserDialogs::ShowStandardError(const QString &AText)
+{
+    ShowMessage(AText, QCoreApplication::applicationName(), IconError);
+}
+
+bool TUserDialogs::AskYesNo(const QString &AText, const QString &ACaption)
+{
+    if (QuestionAnswer())
+        return QuestionAnswer()(AText, ACaption);
+    QMessageBox box(QMessageBox::Question, ACaption, AText, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    return box.exec() == QMessageBox::Yes;
 }
 
 bool TUserDialogs::OpenFileName(QWidget *AOwner, TFileRequest &ARequest)
@@ -78,6 +98,11 @@ bool TUserDialogs::ExecFileDialog(QWidget *AOwner, bool ASave, TFileRequest &ARe
 void TUserDialogs::SetMessageAnswer(TMessageAnswer AAnswer)
 {
     MessageAnswer() = std::move(AAnswer);
+}
+
+void TUserDialogs::SetQuestionAnswer(TQuestionAnswer AAnswer)
+{
+    QuestionAnswer() = std::move(AAnswer);
 }
 
 void TUserDialogs::SetFileAnswer(TFileAnswer AAnswer)

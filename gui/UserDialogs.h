@@ -31,12 +31,18 @@ public:
     };
 
     using TMessageAnswer = std::function<void(const QString &AText, const QString &ACaption, int AIcon)>;
+    // Answers a question box: true for Yes, false for No.
+    using TQuestionAnswer = std::function<bool(const QString &AText, const QString &ACaption)>;
     // Answers a file dialog (ASave tells which kind): true with ARequest.FileName
     // set to the chosen file, or false for Cancel.
     using TFileAnswer = std::function<bool(bool ASave, TFileRequest &ARequest)>;
 
     // A modal message box with one OK button.
     static void ShowMessage(const QString &AText, const QString &ACaption, int AIcon);
+    // The standard error box: an error no handler took, with the application's name as caption.
+    static void ShowStandardError(const QString &AText);
+    // A modal question box with Yes and No; true for Yes.
+    static bool AskYesNo(const QString &AText, const QString &ACaption);
     // The open dialog for one existing file; false when the user cancels.
     static bool OpenFileName(QWidget *AOwner, TFileRequest &ARequest);
     // The save dialog; false when the user cancels.
@@ -44,6 +50,7 @@ public:
 
     // Tests answer the dialogs themselves; an empty function restores the real one.
     static void SetMessageAnswer(TMessageAnswer AAnswer);
+    static void SetQuestionAnswer(TQuestionAnswer AAnswer);
     static void SetFileAnswer(TFileAnswer AAnswer);
 
     // The name filters of a QFileDialog for a "Text|patterns|..." filter:

@@ -15,6 +15,7 @@ QStringList LanguageFiles;
 QString ActiveLanguageFile;
 QString ActiveLanguageName;
 QStringList ActiveLanguageLines;
+const QString BuiltInLanguageName = QStringLiteral("English");
 
 namespace {
 
@@ -41,13 +42,6 @@ bool IsExistingFile(const QString &APath)
     return info.exists() && !info.isDir();
 }
 
-// "Deutsch.lang.txt" -> "Deutsch"; empty when ".lang.txt" (in these letters) is missing.
-QString DisplayNameOf(const QString &AFileName)
-{
-    const qsizetype suffix = AFileName.indexOf(LanguageFileSuffix, 0, Qt::CaseSensitive);
-    return suffix < 0 ? QString() : AFileName.first(suffix);
-}
-
 // The listed language file that the code table assigns to the UI language, or "".
 QString AutomaticLanguageFile(const QString &AUiLanguageCode)
 {
@@ -56,6 +50,16 @@ QString AutomaticLanguageFile(const QString &AUiLanguageCode)
         return {};
     const QString wanted = LanguageFileForCode(ReadLanguageCodes(table), AUiLanguageCode);
     return FindListedFile(LanguageFiles, wanted);
+}
+
+QString DefaultLanguagesFolder()
+{
+    return Platform::ExecutableFolder() + QStringLiteral("Languages");
+}
+
+QString UserUiLanguageCode()
+{
+    return QString::number(Platform::UserDefaultUILanguage());
 }
 
 void ForgetActiveLanguage()
@@ -67,10 +71,35 @@ void ForgetActiveLanguage()
 
 } // namespace
 
+QString LanguageDisplayName(const QString &AFileName)
+{
+    const qsizetype suffix = AFileName.indexOf(LanguageFileSuffix, 0, Qt::CaseSensitive);
+    return suffix < 0 ? QString() : AFileName.first(suffix);
+}
+
+QString LanguageFileName(const QString &ADisplayName)
+{
+    return ADisplayName + LanguageFileSuffix;
+}
+
 void LoadActiveLanguage(const QString &AFileName)
 {
-    LoadActiveLanguageFrom(Platform::ExecutableFolder() + QStringLiteral("Languages"),
-                           QString::number(Platform::UserDefaultUILanguage()), AFileName);
+    LoadActiveLanguageFrom(DefaultLanguagesFolder(), UserUiLanguageCode(), AFileName);
+}
+
+void LoadChosenLanguage(const QString &AChosenFileName)
+{
+    LoadChosenLanguageFrom(DefaultLanguagesFolder(), UserUiLanguageCode(), AChosenFileName);
+}
+
+void LoadChosenLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AChosenFileName)
+{
+    // English loads no file, so its choice holds even without one. Only a bare
+    // name counts: the choice never reaches outside the languages folder.
+    const bool builtIn = AChosenFileName == LanguageFileName(BuiltInLanguageName);
+    const bool listed = !AChosenFileName.isEmpty() && !AChosenFileName.contains(u'/')
+                        && IsExistingFile(AFolder + u'/' + AChosenFileName);
+    LoadActiveLanguageFrom(AFolder, AUiLanguageCode, builtIn || listed ? AChosenFileName : QString());
 }
 
 void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AFileName)
@@ -89,7 +118,7 @@ void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCo
     const QString path = LanguagesFolder + u'/' + fileName;
     if (!IsExistingFile(path))
         return;
-    ActiveLanguageName = DisplayNameOf(fileName);
+    ActiveLanguageName = LanguageDisplayName(fileName);
     ActiveLanguageFile = path;
     ActiveLanguageLines = ReadUtf8Lines(path);
 }

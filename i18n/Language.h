@@ -31,6 +31,23 @@ extern QStringList ActiveLanguageLines;
 // exists but cannot be read throws ETextFileError after the name and file are set.
 void LoadActiveLanguage(const QString &AFileName);
 
+// The language that needs no file: the program's own texts. The language
+// dialog lists it among the files' languages.
+extern const QString BuiltInLanguageName;
+
+// The start-up's load: AChosenFileName is the file the user chose in the
+// language dialog, kept between runs (empty when none). It is loaded as the
+// explicit file name when it is the built-in English or a file of the languages
+// folder; a chosen file that has gone since gives the automatic choice.
+void LoadChosenLanguage(const QString &AChosenFileName);
+void LoadChosenLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AChosenFileName);
+
+// The name a language file is listed under: "Deutsch.lang.txt" gives "Deutsch",
+// a name without ".lang.txt" (in these letters) the empty text.
+QString LanguageDisplayName(const QString &AFileName);
+// The file name of a listed language: "Deutsch" gives "Deutsch.lang.txt".
+QString LanguageFileName(const QString &ADisplayName);
+
 // LoadActiveLanguage with the languages folder and the UI language code (the
 // decimal Windows language id, "1031") given instead of taken from the system.
 void LoadActiveLanguageFrom(const QString &AFolder, const QString &AUiLanguageCode, const QString &AFileName);

@@ -1,9 +1,14 @@
 #include "gui/AppForm.h"
 
 #include "gui/UserDialogs.h"
+#include "i18n/Language.h"
 #include "identity/AppIdentity.h"
+#include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
+#include "support/TestConfigFolder.h"
+#include "support/UrlCatcher.h"
 #include "support/VersionFixture.h"
+#include "support/WaitFor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -32,41 +38,11 @@
 
 namespace {
 
-// Receives the addresses the window asks the desktop to open.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Urls;
-
-public slots:
-    void Open(const QUrl &AUrl) { Urls << AUrl; }
-};
-
-struct TMessage
-{
-    QString Text;
-    QString Caption;
-    int Icon;
-};
-
 class AppFormTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The settings file goes to a folder of this test program; Qt reads the
-        // location once, on first use.
-        ConfigFolder = new QTemporaryDir;
-        qputenv("XDG_CONFIG_HOME", ConfigFolder->path().toUtf8());
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete ConfigFolder;
-        ConfigFolder = nullptr;
-    }
+    static void SetUpTestSuite() { TTestConfigFolder::Create(); }
+    static void TearDownTestSuite() { TTestConfigFolder::Remove(); }
 
     void SetUp() override
     {
@@ -101,15 +77,12 @@ protected:
         return child;
     }
 
-    static QString ConfigFile() { return ConfigFolder->filePath(QStringLiteral("Quillaby/Tonara.conf")); }
+    static QString ConfigFile() { return TTestConfigFolder::FilePath(QStringLiteral("Quillaby/Tonara.conf")); }
 
-    static QTemporaryDir *ConfigFolder;
     QTemporaryDir FFolder;
     QString FDataHome;
     QList<TMessage> FMessages;
 };
-
-QTemporaryDir *AppFormTest::ConfigFolder = nullptr;
 
 TEST_F(AppFormTest, IdentityComesFromTheExecutablesVersionBlock)
 {
@@ -586,4 +559,20 @@ TEST_F(AppFormTest, ExitEndsTheMessageLoop)
 
 } // namespace
 
-#include "AppFormTest.moc"
+TEST_F(AppFormTest, AboutOpensAFreshAboutBoxModally)
+{
+    const auto form = CreateForm();
+    QString caption;
+    QPointer<QWidget> box;
+    QTimer::singleShot(0, form.get(), [&] {
+        box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        caption = box->windowTitle();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    Child<QAction>(form.get(), "About1")->trigger();
+    EXPECT_EQ(caption, Translate(QStringLiteral("About")) + QStringLiteral(" Tonara"));
+    EXPECT_TRUE(WaitUntil([&] { return box.isNull(); })) << "the box is freed when it closes";
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+}
