@@ -1,6 +1,6 @@
 // The update check against the local server: what it sends, what it writes to
 // the settings, what it publishes, and the notice it waits for.
-#include "OnlineFixture.h"
+#include "support/OnlineFixture.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
 #include "online/Checker.h"
