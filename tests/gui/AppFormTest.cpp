@@ -3,6 +3,7 @@
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
 #include "support/ScopedEnv.h"
+#include "support/UrlCatcher.h"
 #include "support/VersionFixture.h"
 
 #include <QAction>
@@ -31,18 +32,6 @@
 #include "support/QtPrinters.h"
 
 namespace {
-
-// Receives the addresses the window asks the desktop to open.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Urls;
-
-public slots:
-    void Open(const QUrl &AUrl) { Urls << AUrl; }
-};
 
 struct TMessage
 {
@@ -585,5 +574,3 @@ TEST_F(AppFormTest, ExitEndsTheMessageLoop)
 }
 
 } // namespace
-
-#include "AppFormTest.moc"

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CaseName.h"
+#include "support/ConfigHome.h"
 #include <chrono>
 #include <thread>
 
@@ -23,16 +24,6 @@
 #include "support/ScopedEnv.h"
 
 namespace {
-
-// The settings go to a folder of this test program, set before anything opens them.
-class TConfigHome : public ::testing::Environment
-{
-public:
-    void SetUp() override { qputenv("XDG_CONFIG_HOME", FFolder.path().toUtf8()); }
-
-private:
-    QTemporaryDir FFolder;
-};
 
 [[maybe_unused]] ::testing::Environment *const ConfigHome = ::testing::AddGlobalTestEnvironment(new TConfigHome);
 

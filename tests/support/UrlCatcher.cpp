@@ -1,0 +1,6 @@
+#include "support/UrlCatcher.h"
+
+void TUrlCatcher::Open(const QUrl &AUrl)
+{
+    Urls << AUrl;
+}
