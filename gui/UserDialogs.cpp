@@ -13,6 +13,12 @@ TUserDialogs::TMessageAnswer &MessageAnswer()
     return answer;
 }
 
+TUserDialogs::TBeepAnswer &BeepAnswer()
+{
+    static TUserDialogs::TBeepAnswer answer;
+    return answer;
+}
+
 TUserDialogs::TFileAnswer &FileAnswer()
 {
     static TUserDialogs::TFileAnswer answer;
@@ -42,7 +48,16 @@ void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, in
         return;
     }
     QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void TUserDialogs::MessageBeep()
+{
+    if (BeepAnswer())
+        BeepAnswer()();
+    else
+        QApplication::beep();
 }
 
 bool TUserDialogs::OpenFileName(QWidget *AOwner, TFileRequest &ARequest)
@@ -78,6 +93,11 @@ bool TUserDialogs::ExecFileDialog(QWidget *AOwner, bool ASave, TFileRequest &ARe
 void TUserDialogs::SetMessageAnswer(TMessageAnswer AAnswer)
 {
     MessageAnswer() = std::move(AAnswer);
+}
+
+void TUserDialogs::SetBeepAnswer(TBeepAnswer AAnswer)
+{
+    BeepAnswer() = std::move(AAnswer);
 }
 
 void TUserDialogs::SetFileAnswer(TFileAnswer AAnswer)

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-// Every message box and file dialog of the main window goes through here, so
+// Every message box, beep and file dialog of the windows goes through here, so
 // that tests can answer them. Without answers installed, the real QMessageBox
 // and QFileDialog are shown, modally.
 class TUserDialogs
@@ -31,12 +31,16 @@ public:
     };
 
     using TMessageAnswer = std::function<void(const QString &AText, const QString &ACaption, int AIcon)>;
+    using TBeepAnswer = std::function<void()>;
     // Answers a file dialog (ASave tells which kind): true with ARequest.FileName
     // set to the chosen file, or false for Cancel.
     using TFileAnswer = std::function<bool(bool ASave, TFileRequest &ARequest)>;
 
-    // A modal message box with one OK button.
+    // A modal message box with one OK button. The text is always plain text:
+    // some of it comes from the maker's server and must never be read as markup.
     static void ShowMessage(const QString &AText, const QString &ACaption, int AIcon);
+    // The default beep, for a request that has nothing to act on.
+    static void MessageBeep();
     // The open dialog for one existing file; false when the user cancels.
     static bool OpenFileName(QWidget *AOwner, TFileRequest &ARequest);
     // The save dialog; false when the user cancels.
@@ -44,6 +48,7 @@ public:
 
     // Tests answer the dialogs themselves; an empty function restores the real one.
     static void SetMessageAnswer(TMessageAnswer AAnswer);
+    static void SetBeepAnswer(TBeepAnswer AAnswer);
     static void SetFileAnswer(TFileAnswer AAnswer);
 
     // The name filters of a QFileDialog for a "Text|patterns|..." filter:
