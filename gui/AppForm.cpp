@@ -4,6 +4,7 @@
 #include "effects/FileSizeOf.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "gui/FeedbackForm.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
@@ -127,6 +128,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Help2, &QAction::triggered, this, &TAppForm::Help2Click);
     connect(FUi->UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
+    connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
@@ -208,6 +210,12 @@ void TAppForm::UpdateNotifications1Click()
 void TAppForm::Exit1Click()
 {
     QCoreApplication::quit();
+}
+
+void TAppForm::SendFeedback1Click()
+{
+    TFeedbackForm form(this);
+    form.exec();
 }
 
 void TAppForm::TimerCheckerTimer()

@@ -44,6 +44,7 @@ public slots:
     void Help2Click();
     void UpdateNotifications1Click();
     void Exit1Click();
+    void SendFeedback1Click();
     void TimerCheckerTimer();
 
     // The processing job.
