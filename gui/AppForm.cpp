@@ -5,12 +5,15 @@
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
 #include "gui/FeedbackForm.h"
+#include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/StatusProgressDelegate.h"
+#include "gui/UpdateNotice.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
+#include "online/Checker.h"
 #include "online/OnlineHelp.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
@@ -222,7 +225,7 @@ void TAppForm::TimerCheckerTimer()
 {
     if (FUpdateCheckMarker == 0) {
         FUpdateCheckMarker = 1;
-        TUpdateCheckService::StartCheck(FUpdateResults);
+        StartUpdateCheck();
         return;
     }
     if (!FUpdateResults->CheckFinished.load(std::memory_order_acquire))
@@ -234,7 +237,18 @@ void TAppForm::TimerCheckerTimer()
             FUi->UpdateNotifications1->setChecked(false);
     }
     if (FUpdateResults->UpdateAvailable)
-        TUpdateCheckService::ShowPopup(this);
+        ShowUpdatePopup();
+}
+
+void TAppForm::StartUpdateCheck()
+{
+    // On a thread of its own: the window stays responsive whatever the server does.
+    TChecker::Start(FUpdateResults, GuiThreadNotice());
+}
+
+void TAppForm::ShowUpdatePopup()
+{
+    NewVer = new TNewVer(this, FUpdateResults->ServerVersion, FUpdateResults->UpdateURL);
 }
 
 void TAppForm::AddSoundFile1Click()

@@ -3,16 +3,18 @@
 #include "effects/FfmpegProgress.h"
 #include "gui/MediaPlayer.h"
 #include "gui/UserDialogs.h"
-#include "online/UpdateCheckService.h"
+#include "online/UpdateCheckResults.h"
 #include "process/ProcessRunnerTypes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
 class QMenu;
 class QTimer;
 class QTreeWidgetItem;
+class TNewVer;
 class TProcessRunner;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -77,6 +79,8 @@ private:
     void StopRunOrPlayback();
     void PlayResult();
     void ShowProgress(const QVariant &AValue);
+    void StartUpdateCheck();
+    void ShowUpdatePopup();
     bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
     void ShowSaved(const QString &APath);
 
@@ -85,6 +89,7 @@ private:
     int FUpdateCheckMarker = 0; // 1 once the update check has been started
     bool FPlaced = false;       // centred on the screen at the first show
     std::shared_ptr<TUpdateCheckResults> FUpdateResults;
+    QPointer<TNewVer> NewVer; // the update popup once shown; it frees itself
 
     TProcessRunner *ProcessRunner1;
     TMediaPlayer *MediaPlayer1;
