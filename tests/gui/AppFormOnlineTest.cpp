@@ -142,6 +142,21 @@ TEST_F(AppFormOnlineTest, AnUnreachableServerShowsNothing)
     EXPECT_TRUE(FMessages.isEmpty());
 }
 
+TEST_F(AppFormOnlineTest, ASilentServerDoesNotHoldTheWindow)
+{
+    StartServer(Behaviour(QStringLiteral("silent")));
+    CreateForm();
+    FForm->TimerCheckerTimer(); // starts the check
+    ASSERT_EQ(FServer->Requests(1).size(), 1);
+    // The server has the request and keeps it unanswered: the window still
+    // handles its events, and the check is still waiting.
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    EXPECT_TRUE(WaitUntil([&] { return handled; }));
+    FForm->TimerCheckerTimer();
+    EXPECT_TRUE(Child<QTimer>("TimerChecker")->isActive());
+}
+
 namespace {
 
 struct TFinishCase
