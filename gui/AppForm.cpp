@@ -8,14 +8,18 @@
 #include "effects/SourceForRun.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
+#include "gui/FeedbackForm.h"
+#include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
+#include "gui/UpdateNotice.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
+#include "online/Checker.h"
 #include "online/OnlineHelp.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
@@ -157,6 +161,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
     connect(FUi->Language1, &QAction::triggered, this, &TAppForm::Language1Click);
     connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
+    connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
@@ -255,11 +260,17 @@ void TAppForm::About1Click()
     (new TAboutBox)->exec();
 }
 
+void TAppForm::SendFeedback1Click()
+{
+    TFeedbackForm form(this);
+    form.exec();
+}
+
 void TAppForm::TimerCheckerTimer()
 {
     if (FUpdateCheckMarker == 0) {
         FUpdateCheckMarker = 1;
-        TUpdateCheckService::StartCheck(FUpdateResults);
+        StartUpdateCheck();
         return;
     }
     if (!FUpdateResults->CheckFinished.load(std::memory_order_acquire))
@@ -271,7 +282,18 @@ void TAppForm::TimerCheckerTimer()
             FUi->UpdateNotifications1->setChecked(false);
     }
     if (FUpdateResults->UpdateAvailable)
-        TUpdateCheckService::ShowPopup(this);
+        ShowUpdatePopup();
+}
+
+void TAppForm::StartUpdateCheck()
+{
+    // On a thread of its own: the window stays responsive whatever the server does.
+    TChecker::Start(FUpdateResults, GuiThreadNotice());
+}
+
+void TAppForm::ShowUpdatePopup()
+{
+    NewVer = new TNewVer(this, FUpdateResults->ServerVersion, FUpdateResults->UpdateURL);
 }
 
 void TAppForm::AddSoundFile1Click()

@@ -3,16 +3,18 @@
 #include "effects/FfmpegProgress.h"
 #include "gui/MediaPlayer.h"
 #include "gui/UserDialogs.h"
-#include "online/UpdateCheckService.h"
+#include "online/UpdateCheckResults.h"
 #include "process/ProcessRunnerTypes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
 class QMenu;
 class QTimer;
 class QTreeWidgetItem;
+class TNewVer;
 class TProcessRunner;
 class TSoundListIntake;
 
@@ -51,6 +53,7 @@ public slots:
     void Exit1Click();
     void Language1Click();
     void About1Click();
+    void SendFeedback1Click();
     void TimerCheckerTimer();
 
     // The processing job.
@@ -83,6 +86,8 @@ private:
     void StopRunOrPlayback();
     void PlayResult();
     void ShowProgress(const QVariant &AValue);
+    void StartUpdateCheck();
+    void ShowUpdatePopup();
     bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
     void ShowSaved(const QString &APath);
 
@@ -91,6 +96,7 @@ private:
     int FUpdateCheckMarker = 0; // 1 once the update check has been started
     bool FPlaced = false;       // centred on the screen at the first show
     std::shared_ptr<TUpdateCheckResults> FUpdateResults;
+    QPointer<TNewVer> NewVer; // the update popup once shown; it frees itself
 
     TProcessRunner *ProcessRunner1;
     TMediaPlayer *MediaPlayer1;

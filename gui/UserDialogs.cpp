@@ -19,6 +19,12 @@ TUserDialogs::TQuestionAnswer &QuestionAnswer()
     return answer;
 }
 
+TUserDialogs::TBeepAnswer &BeepAnswer()
+{
+    static TUserDialogs::TBeepAnswer answer;
+    return answer;
+}
+
 TUserDialogs::TFileAnswer &FileAnswer()
 {
     static TUserDialogs::TFileAnswer answer;
@@ -48,6 +54,7 @@ void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, in
         return;
     }
     QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -63,6 +70,14 @@ bool TUserDialogs::AskYesNo(const QString &AText, const QString &ACaption)
     QMessageBox box(QMessageBox::Question, ACaption, AText, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     return box.exec() == QMessageBox::Yes;
+}
+
+void TUserDialogs::MessageBeep()
+{
+    if (BeepAnswer())
+        BeepAnswer()();
+    else
+        QApplication::beep();
 }
 
 bool TUserDialogs::OpenFileName(QWidget *AOwner, TFileRequest &ARequest)
@@ -103,6 +118,11 @@ void TUserDialogs::SetMessageAnswer(TMessageAnswer AAnswer)
 void TUserDialogs::SetQuestionAnswer(TQuestionAnswer AAnswer)
 {
     QuestionAnswer() = std::move(AAnswer);
+}
+
+void TUserDialogs::SetBeepAnswer(TBeepAnswer AAnswer)
+{
+    BeepAnswer() = std::move(AAnswer);
 }
 
 void TUserDialogs::SetFileAnswer(TFileAnswer AAnswer)

@@ -9,7 +9,6 @@
 #include "online/ServerEndpoints.h"
 #include "online/TextLines.h"
 #include "online/UpdateDecision.h"
-#include "online/UpdateOffer.h"
 
 #include <QDate>
 #include <QLocale>
@@ -68,9 +67,9 @@ void TChecker::Check()
 
 void TChecker::UseAcceptedReply(const TCheckReply &AReply)
 {
-    UpdateOffer().ServerVersion = AReply.Version;
+    FResults->ServerVersion = AReply.Version;
     SettingsStore().WriteString(Section, QStringLiteral("CurrentVersion"), AReply.Version);
-    UpdateOffer().UpdateURL = AReply.Url;
+    FResults->UpdateURL = AReply.Url;
     FResults->UpdateSwitchAvailable = true;
     ShowNotice(AReply.Notice);
     DecideUpdate(AReply.Version);
@@ -89,11 +88,4 @@ void TChecker::DecideUpdate(const QString &AServerVersion)
     const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     SettingsStore().WriteString(Section, QStringLiteral("LastUpdateInform"), today);
     FResults->UpdateAvailable = true;
-}
-
-TUpdateCheckService::TStartCheck UpdateCheckStarter(TShowNotice AShowNotice)
-{
-    return [AShowNotice](std::shared_ptr<TUpdateCheckResults> AResults) {
-        TChecker::Start(std::move(AResults), AShowNotice);
-    };
 }

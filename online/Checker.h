@@ -1,6 +1,6 @@
 #pragma once
 
-#include "online/UpdateCheckService.h"
+#include "online/UpdateCheckResults.h"
 
 #include <QString>
 #include <functional>
@@ -16,14 +16,14 @@ using TShowNotice = std::function<void(const QString &ANotice)>;
 
 // The update check: asks the server which version is current, records it in
 // the settings, may show the server's notice, and publishes the outcome in its
-// TUpdateCheckResults (CheckFinished last) and UpdateOffer(). Touches no widget.
+// TUpdateCheckResults (CheckFinished last). Touches no widget.
 class TChecker
 {
 public:
     TChecker(std::shared_ptr<TUpdateCheckResults> AResults, TShowNotice AShowNotice);
 
     // Starts a check on a thread of its own, which frees the checker when it
-    // ends. Returns at once.
+    // ends. Returns at once. AResults is shared, so it may outlive the window.
     static void Start(std::shared_ptr<TUpdateCheckResults> AResults, TShowNotice AShowNotice);
 
     // The check itself, on the calling thread.
@@ -38,6 +38,3 @@ private:
     std::shared_ptr<TUpdateCheckResults> FResults;
     TShowNotice FShowNotice;
 };
-
-// The check's starter in the shape the main window's update timer calls.
-TUpdateCheckService::TStartCheck UpdateCheckStarter(TShowNotice AShowNotice);

@@ -6,12 +6,15 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "support/FormServer.h"
 #include "support/QtPrinters.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -139,6 +142,83 @@ TEST_F(TonaraExecutable, FileNamesOpenTheWindowAndAMissingOneIsReportedAfterIt)
     EXPECT_FALSE(tonara.WaitForWindow(QStringLiteral("Warning"), std::chrono::seconds(30)).isEmpty())
         << "no box naming the missing file; program output:\n"
         << tonara.Output();
+}
+
+// The update check of a real start, pointed at the local test server, in
+// English. The program cannot trust the test's certificate authority, so the
+// server refuses https at once and answers over http.
+class TonaraUpdateCheck : public TonaraExecutable
+{
+protected:
+    const TScopedEnv FEnglish{"LC_ALL", "C"};
+
+    void StartServer(const TServerScript &AHttp)
+    {
+        FServer = std::make_unique<TFormServer>(Behaviour(QStringLiteral("drop")), AHttp);
+        FAddress = std::make_unique<TScopedEnv>("TONARA_SERVER", FServer->Authority().toUtf8());
+    }
+
+    QString StoredCurrentVersion() const
+    {
+        QSettings settings(FHome.filePath(QStringLiteral("config/Quillaby/Tonara.conf")), QSettings::IniFormat);
+        return settings.value(QStringLiteral("Settings/CurrentVersion")).toString();
+    }
+
+    std::unique_ptr<TFormServer> FServer;
+    std::unique_ptr<TScopedEnv> FAddress;
+};
+
+TEST_F(TonaraUpdateCheck, ANewerVersionBringsThePopup)
+{
+    StartServer(Answer(QStringLiteral("<version>2.0</version>\n<url>https://dl.example.com/t.zip</url>\n\n"
+                                      "<result>1</result>\n")));
+    TTonara tonara(FHome);
+    const QString popup = tonara.WaitForWindow(QStringLiteral("UPDATE AVAILABLE"), std::chrono::seconds(30));
+    ASSERT_FALSE(popup.isEmpty()) << "no update popup; program output:\n" << tonara.Output();
+
+    const QList<TRecordedRequest> requests = FServer->Requests(1);
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].Scheme, QStringLiteral("http"));
+    EXPECT_EQ(requests[0].Path, QStringLiteral("/php/check2.php"));
+    QStringList names;
+    for (const auto &[name, value] : requests[0].Fields)
+        names << name;
+    EXPECT_EQ(names, (QStringList{"cmd", "appname", "version", "computername", "username", "os", "local", "guid"}));
+    ASSERT_GE(requests[0].Fields.size(), 3);
+    EXPECT_EQ(requests[0].Fields[0].second, QStringLiteral("check"));
+    EXPECT_EQ(requests[0].Fields[1].second, QStringLiteral("Quillaby - Tonara"));
+    EXPECT_EQ(requests[0].Fields[2].second, QStringLiteral("1.0"));
+    EXPECT_EQ(StoredCurrentVersion(), QStringLiteral("2.0"));
+    // The window manager is told that the popup takes no focus from the main window.
+    EXPECT_TRUE(RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), popup, QStringLiteral("WM_HINTS")})
+                    .contains(QStringLiteral("Client accepts input or input focus: False")));
+
+    // 320 x 68, 5 pixels from the top and right edges of the screen, once slid in.
+    const QString root = RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
+    const int screenWidth = QRegularExpression(QStringLiteral("Width: (\\d+)")).match(root).captured(1).toInt();
+    const QString expected =
+        QStringLiteral("Absolute upper-left X:  %1\n  Absolute upper-left Y:  5\n").arg(screenWidth - 320 - 5);
+    QString info;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            info = RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), popup});
+            return info.contains(expected) && info.contains(QStringLiteral("Width: 320\n"))
+                   && info.contains(QStringLiteral("Height: 68\n"));
+        },
+        10000))
+        << info.toStdString();
+}
+
+TEST_F(TonaraUpdateCheck, NoServerNoPopup)
+{
+    // The address stays the test program's refusing port.
+    TTonara tonara(FHome);
+    ASSERT_FALSE(tonara.WaitForWindow(QStringLiteral("Quillaby - Tonara"), std::chrono::seconds(30)).isEmpty())
+        << tonara.Output();
+    // The check starts a second after the window and fails at once; give it ample time.
+    EXPECT_TRUE(tonara.WaitForWindow(QStringLiteral("UPDATE AVAILABLE"), std::chrono::seconds(5)).isEmpty());
+    EXPECT_TRUE(tonara.WaitForWindow(QStringLiteral("IMPORTANT"), std::chrono::seconds(1)).isEmpty());
+    EXPECT_TRUE(StoredCurrentVersion().isEmpty());
 }
 
 } // namespace

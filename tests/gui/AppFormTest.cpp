@@ -61,7 +61,6 @@ protected:
     void TearDown() override
     {
         TUserDialogs::SetMessageAnswer({});
-        TUpdateCheckService::Install({}, {});
         qunsetenv("XDG_DATA_HOME");
     }
 
@@ -422,127 +421,6 @@ TEST_F(AppFormTest, F1OpensTheOnlineHelpPage)
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     ASSERT_EQ(catcher.Urls.size(), 1);
     EXPECT_EQ(catcher.Urls[0].toString(), QStringLiteral("http://127.0.0.1:8123/help/tonara/"));
-}
-
-TEST_F(AppFormTest, UpdateTimerStartsOneCheckAboutASecondAfterCreation)
-{
-    int starts = 0;
-    std::shared_ptr<TUpdateCheckResults> results;
-    TUpdateCheckService::Install(
-        [&](std::shared_ptr<TUpdateCheckResults> AResults) {
-            ++starts;
-            results = AResults;
-        },
-        {});
-    const auto form = CreateForm();
-    auto *timer = Child<QTimer>(form.get(), "TimerChecker");
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 1000);
-    EXPECT_EQ(starts, 0);
-
-    QSignalSpy ticks(timer, &QTimer::timeout);
-    ASSERT_TRUE(ticks.wait(3000));
-    EXPECT_EQ(starts, 1);
-    // Not finished yet: the timer goes on ticking, and no second check is started.
-    for (int i = 0; i < 5; ++i)
-        form->TimerCheckerTimer();
-    EXPECT_EQ(starts, 1);
-    EXPECT_TRUE(timer->isActive());
-    ASSERT_TRUE(results);
-    results->CheckFinished.store(true, std::memory_order_release);
-    form->TimerCheckerTimer();
-    EXPECT_FALSE(timer->isActive());
-    EXPECT_EQ(starts, 1);
-}
-
-TEST_F(AppFormTest, WithoutACheckerNothingIsReported)
-{
-    int popups = 0;
-    TUpdateCheckService::Install({}, [&](QWidget *) { ++popups; });
-    const auto form = CreateForm();
-    for (int i = 0; i < 5; ++i)
-        form->TimerCheckerTimer();
-    EXPECT_TRUE(Child<QTimer>(form.get(), "TimerChecker")->isActive());
-    EXPECT_FALSE(Child<QAction>(form.get(), "UpdateNotifications1")->isEnabled());
-    EXPECT_EQ(popups, 0);
-}
-
-TEST_F(AppFormTest, FinishedCheckSetsTheMenuEntryAndThePopup)
-{
-    const struct
-    {
-        bool SwitchAvailable;
-        int ShowUpdateValue;
-        bool UpdateAvailable;
-        bool Enabled;
-        bool Checked;
-        int Popups;
-    } cases[] = {
-        {false, 1, false, false, true, 0}, {false, 0, false, false, true, 0}, {true, 1, false, true, true, 0},
-        {true, 0, false, true, false, 0},  {true, 1, true, true, true, 1},    {false, 1, true, false, true, 1},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.SwitchAvailable << ' ' << c.ShowUpdateValue << ' ' << c.UpdateAvailable);
-        int popups = 0;
-        QWidget *popupOwner = nullptr;
-        std::thread checker;
-        TUpdateCheckService::Install(
-            [&](std::shared_ptr<TUpdateCheckResults> AResults) {
-                // A thread of its own publishes the results, CheckFinished last.
-                checker = std::thread([&c, AResults] {
-                    AResults->UpdateSwitchAvailable = c.SwitchAvailable;
-                    AResults->ShowUpdateValue = c.ShowUpdateValue;
-                    AResults->UpdateAvailable = c.UpdateAvailable;
-                    AResults->CheckFinished.store(true, std::memory_order_release);
-                });
-            },
-            [&](QWidget *AOwner) {
-                ++popups;
-                popupOwner = AOwner;
-            });
-        const auto form = CreateForm();
-        form->TimerCheckerTimer(); // starts the check
-        checker.join();
-        form->TimerCheckerTimer(); // sees it finished
-        auto *entry = Child<QAction>(form.get(), "UpdateNotifications1");
-        EXPECT_FALSE(Child<QTimer>(form.get(), "TimerChecker")->isActive());
-        EXPECT_EQ(entry->isChecked(), c.Checked);
-        EXPECT_FALSE(entry->isVisible());
-        entry->setVisible(true); // hidden actions always report disabled
-        EXPECT_EQ(entry->isEnabled(), c.Enabled);
-        EXPECT_EQ(popups, c.Popups);
-        if (c.Popups)
-            EXPECT_EQ(popupOwner, form.get());
-    }
-}
-
-TEST_F(AppFormTest, UpdateNotificationsEntryWritesTheSetting)
-{
-    std::shared_ptr<TUpdateCheckResults> results;
-    TUpdateCheckService::Install([&](std::shared_ptr<TUpdateCheckResults> AResults) { results = AResults; }, {});
-    const auto form = CreateForm();
-    form->TimerCheckerTimer();
-    ASSERT_TRUE(results);
-    results->UpdateSwitchAvailable = true;
-    results->CheckFinished.store(true, std::memory_order_release);
-    form->TimerCheckerTimer();
-
-    auto *entry = Child<QAction>(form.get(), "UpdateNotifications1");
-    entry->setVisible(true); // as a later version may show it
-    ASSERT_TRUE(entry->isEnabled());
-    ASSERT_TRUE(entry->isChecked());
-    const auto storedValue = [] {
-        QFile file(ConfigFile());
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        return QString::fromUtf8(file.readAll());
-    };
-    entry->trigger();
-    EXPECT_FALSE(entry->isChecked());
-    EXPECT_EQ(storedValue(), QStringLiteral("[Settings]\nShowUpdate=0\n"));
-    entry->trigger();
-    EXPECT_TRUE(entry->isChecked());
-    EXPECT_EQ(storedValue(), QStringLiteral("[Settings]\nShowUpdate=1\n"));
 }
 
 TEST_F(AppFormTest, ExitEndsTheMessageLoop)

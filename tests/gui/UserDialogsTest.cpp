@@ -87,14 +87,18 @@ TEST(UserDialogs, RealMessageBox)
         QString text;
         QString caption;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        Qt::TextFormat format = Qt::AutoText;
         WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+            format = ABox->textFormat();
             text = ABox->text();
             caption = ABox->windowTitle();
             icon = ABox->icon();
             ABox->button(QMessageBox::Ok)->click();
         });
-        TUserDialogs::ShowMessage(QStringLiteral("Completed!\r\rLocation: /x.wav"), QStringLiteral("Complete"), c.Flag);
-        EXPECT_EQ(text, QStringLiteral("Completed!\r\rLocation: /x.wav"));
+        TUserDialogs::ShowMessage(QStringLiteral("Completed!\r\rLocation: /<b>x</b>.wav"), QStringLiteral("Complete"),
+                                  c.Flag);
+        EXPECT_EQ(text, QStringLiteral("Completed!\r\rLocation: /<b>x</b>.wav"));
+        EXPECT_EQ(format, Qt::PlainText);
         EXPECT_EQ(caption, QStringLiteral("Complete"));
         EXPECT_EQ(icon, c.Icon);
     }

@@ -1,11 +1,10 @@
 // The update check against the local server: what it sends, what it writes to
 // the settings, what it publishes, and the notice it waits for.
-#include "OnlineFixture.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
 #include "online/Checker.h"
 #include "online/ClientIdentity.h"
-#include "online/UpdateOffer.h"
+#include "support/OnlineFixture.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -16,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CaseName.h"
+#include "support/ConfigHome.h"
 #include <chrono>
 #include <thread>
 
@@ -23,16 +23,6 @@
 #include "support/ScopedEnv.h"
 
 namespace {
-
-// The settings go to a folder of this test program, set before anything opens them.
-class TConfigHome : public ::testing::Environment
-{
-public:
-    void SetUp() override { qputenv("XDG_CONFIG_HOME", FFolder.path().toUtf8()); }
-
-private:
-    QTemporaryDir FFolder;
-};
 
 [[maybe_unused]] ::testing::Environment *const ConfigHome = ::testing::AddGlobalTestEnvironment(new TConfigHome);
 
@@ -67,7 +57,6 @@ protected:
         OnlineFixture::SetUp();
         AppTitle = QStringLiteral("Quillaby - Tonara");
         AppVersion = QStringLiteral("1.9");
-        UpdateOffer() = {};
         QSettings settings(QStringLiteral("Quillaby"), QStringLiteral("Tonara"));
         settings.remove(QStringLiteral("Settings"));
         settings.sync();
@@ -149,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CheckerFixture, SendsCheckAndIdentity)
 {
-    Check(Answer(Reply("2.0", "https://dl.example.com/t.zip", "1")));
+    const auto results = Check(Answer(Reply("2.0", "https://dl.example.com/t.zip", "1")));
     const QList<TRecordedRequest> requests = FServer->Requests(1);
     ASSERT_EQ(requests.size(), 1);
     EXPECT_EQ(requests.first().Scheme, QStringLiteral("https"));
@@ -158,8 +147,8 @@ TEST_F(CheckerFixture, SendsCheckAndIdentity)
     for (const auto &[name, value] : requests.first().Fields)
         sent += name + QLatin1Char('=') + value;
     EXPECT_EQ(sent, QStringList{QStringLiteral("cmd=check")} + ClientIdentityFields());
-    EXPECT_EQ(UpdateOffer().ServerVersion, QStringLiteral("2.0"));
-    EXPECT_EQ(UpdateOffer().UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
+    EXPECT_EQ(results->ServerVersion, QStringLiteral("2.0"));
+    EXPECT_EQ(results->UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
 }
 
 TEST_F(CheckerFixture, NoServerLeavesEverythingAsItWas)
@@ -172,7 +161,7 @@ TEST_F(CheckerFixture, NoServerLeavesEverythingAsItWas)
     EXPECT_FALSE(results->UpdateSwitchAvailable);
     EXPECT_FALSE(results->UpdateAvailable);
     EXPECT_EQ(Stored(QStringLiteral("CurrentVersion")), Absent);
-    EXPECT_TRUE(UpdateOffer().ServerVersion.isNull());
+    EXPECT_TRUE(results->ServerVersion.isNull());
 }
 
 TEST_F(CheckerFixture, FallsBackToHttp)
@@ -210,7 +199,7 @@ TEST_F(CheckerFixture, OwnThreadWaitsForTheNotice)
             },
             Qt::BlockingQueuedConnection);
     };
-    UpdateCheckStarter(showNotice)(results);
+    TChecker::Start(results, showNotice);
     EXPECT_TRUE(QTest::qWaitFor([&] { return results->CheckFinished.load(std::memory_order_acquire); }, 15000));
 
     EXPECT_NE(checkThread, guiThread);
@@ -221,7 +210,7 @@ TEST_F(CheckerFixture, OwnThreadWaitsForTheNotice)
     EXPECT_TRUE(results->UpdateSwitchAvailable);
     EXPECT_TRUE(results->UpdateAvailable);
     EXPECT_EQ(Stored(QStringLiteral("LastUpdateInform")), Today());
-    EXPECT_EQ(UpdateOffer().ServerVersion, QStringLiteral("2.0"));
+    EXPECT_EQ(results->ServerVersion, QStringLiteral("2.0"));
     // The thread lets go of the results when it ends: the checker was freed.
     EXPECT_TRUE(QTest::qWaitFor([&] { return results.use_count() == 1; }, 5000));
 }
@@ -233,7 +222,7 @@ TEST_F(CheckerFixture, ResultsPublishedBeforeCheckFinished)
     TFormServer server(Answer(Reply("2.0", "https://dl.example.com/t.zip", "1")), Behaviour(QStringLiteral("drop")));
     const TScopedEnv address("TONARA_SERVER", server.Authority().toUtf8());
     auto results = std::make_shared<TUpdateCheckResults>();
-    UpdateCheckStarter({})(results);
+    TChecker::Start(results, {});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (!results->CheckFinished.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -241,6 +230,6 @@ TEST_F(CheckerFixture, ResultsPublishedBeforeCheckFinished)
     EXPECT_TRUE(results->UpdateSwitchAvailable);
     EXPECT_TRUE(results->UpdateAvailable);
     EXPECT_EQ(results->ShowUpdateValue, 1);
-    EXPECT_EQ(UpdateOffer().ServerVersion, QStringLiteral("2.0"));
-    EXPECT_EQ(UpdateOffer().UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
+    EXPECT_EQ(results->ServerVersion, QStringLiteral("2.0"));
+    EXPECT_EQ(results->UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
 }

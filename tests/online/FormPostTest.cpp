@@ -1,5 +1,5 @@
 // PostForm and PostWithFallback against a real HTTP/HTTPS server on 127.0.0.1.
-#include "OnlineFixture.h"
+#include "support/OnlineFixture.h"
 #include "online/EWebRequest.h"
 #include "online/FormPost.h"
 

@@ -1,5 +1,5 @@
 // Sending feedback end to end against the local server.
-#include "OnlineFixture.h"
+#include "support/OnlineFixture.h"
 #include "identity/AppIdentity.h"
 #include "online/Feedback.h"
 

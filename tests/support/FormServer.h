@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordedRequest.h"
-#include "ServerScript.h"
+#include "support/RecordedRequest.h"
+#include "support/ServerScript.h"
 
 #include <QList>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FormServer.h"
 #include "online/CertificateTrust.h"
+#include "support/FormServer.h"
 
 #include <QtGlobal>
 #include <gtest/gtest.h>

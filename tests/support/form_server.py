@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""A scripted form server on 127.0.0.1 for the online tests.
+"""A scripted form server on 127.0.0.1 for the tests that post to the maker's server.
 
 One port serves both schemes: a connection that opens with a TLS handshake is
 answered over TLS by the "https" script, any other by the "http" script, so

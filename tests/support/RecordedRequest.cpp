@@ -1,4 +1,4 @@
-#include "RecordedRequest.h"
+#include "support/RecordedRequest.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

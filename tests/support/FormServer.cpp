@@ -1,4 +1,4 @@
-#include "FormServer.h"
+#include "support/FormServer.h"
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>

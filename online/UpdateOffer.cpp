@@ -1,7 +1,0 @@
-#include "online/UpdateOffer.h"
-
-TUpdateOffer &UpdateOffer()
-{
-    static TUpdateOffer offer;
-    return offer;
-}
