@@ -5,6 +5,7 @@
 #include "effects/EffectPresets.h"
 #include "identity/AppIdentity.h"
 #include "platform/CommandLine.h"
+#include "support/CaseName.h"
 #include "support/SoundInputs.h"
 
 #include <QDeadlineTimer>
@@ -251,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "--format applies only to an --output folder"},
         TUsageCase{"TwoInputsOneName", L({"--effect", "Robot", "--output", "@out/", "@in", "@in"}),
                    "Two inputs would be saved to the same file"}),
-    [](const ::testing::TestParamInfo<TUsageCase> &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TUsageCase>);
 
 TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
 {
@@ -279,7 +280,7 @@ TEST_F(CommandLineMode, AFolderReceivesOneFilePerInputNamedAfterItAndTheEffect)
 {
     const QString awkward = Input(AwkwardName + QStringLiteral(".wav"));
     const QString voice = Input(QStringLiteral("voice.mp3"));
-    for (const QString format : {QStringLiteral("wav"), QStringLiteral("mp3")}) {
+    for (const QString &format : {QStringLiteral("wav"), QStringLiteral("mp3")}) {
         SCOPED_TRACE(format.toStdString());
         QStringList arguments{QStringLiteral("--effect"), QStringLiteral("echo (indoor)"),      awkward, voice,
                               QStringLiteral("--output"), FHome.filePath(QStringLiteral("out"))};

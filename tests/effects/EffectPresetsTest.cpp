@@ -164,8 +164,9 @@ TEST_F(EffectCommand, AnyFileNameSurvivesTheSplit)
 TEST_F(EffectCommand, OnlyCustomChangesTheLength)
 {
     for (const TEffectPreset &preset : EffectPresets()) {
-        if (QLatin1String(preset.Item) != QLatin1String(CustomEffectItem))
+        if (QLatin1String(preset.Item) != QLatin1String(CustomEffectItem)) {
             EXPECT_EQ(EffectLengthFactor(QLatin1String(preset.Item), 100, 200), 1.0) << preset.Item;
+        }
     }
     EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 10, 2), 1.0); // rate 1, tempo 1
     EXPECT_DOUBLE_EQ(EffectLengthFactor(QStringLiteral("Custom"), 20, 2), 0.5); // twice as fast

@@ -1,4 +1,5 @@
 #include "effects/RunOutcome.h"
+#include "support/CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         TOutcomeCase{"KilledBySignal", With(Good, &TRunFacts::ExitCode, quint32(128 + 9)), TRunOutcome::Error},
         TOutcomeCase{"RunFailed", With(Good, &TRunFacts::EndStatus, esError), TRunOutcome::Error},
         TOutcomeCase{"TimeLimit", With(Good, &TRunFacts::EndStatus, esTime), TRunOutcome::Error}),
-    [](const testing::TestParamInfo<TOutcomeCase> &AInfo) { return std::string(AInfo.param.Name); });
+    CaseName<TOutcomeCase>);
 
 TEST(RunOutcomeText, StatusTexts)
 {

@@ -8,10 +8,10 @@
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
 #include "support/CaseName.h"
-#include "support/ConfigHome.h"
 #include "support/OnlineFixture.h"
 #include "support/QtPrinters.h"
 #include "support/ScopedEnv.h"
+#include "support/TestConfigFolder.h"
 #include "support/VersionFixture.h"
 #include "support/WaitFor.h"
 
@@ -28,7 +28,8 @@
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment *const ConfigHome = ::testing::AddGlobalTestEnvironment(new TConfigHome);
+[[maybe_unused]] ::testing::Environment *const ConfigHome =
+    ::testing::AddGlobalTestEnvironment(new TTestConfigEnvironment);
 
 // A check reply: version, url, an ignored line, result, an ignored line and the notice.
 QString Reply(const QString &AVersion, const QString &AResult, const QString &ANotice = QString())

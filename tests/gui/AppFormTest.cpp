@@ -135,8 +135,9 @@ TEST_F(AppFormTest, DataFoldersAreCreatedOneLevelAtATime)
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
         QFile marker(company + QStringLiteral("/keep.txt"));
-        if (c.Prepare == CompanyFolder)
+        if (c.Prepare == CompanyFolder) {
             ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        }
         FMessages.clear();
         AppDataFolder.clear();
 
@@ -147,8 +148,9 @@ TEST_F(AppFormTest, DataFoldersAreCreatedOneLevelAtATime)
             EXPECT_EQ(AppDataFolder, product + QLatin1Char('/'));
             EXPECT_TRUE(QFileInfo(product).isDir());
             EXPECT_EQ(QFileInfo::exists(marker.fileName()), c.Prepare == CompanyFolder);
-            if (c.Prepare == CompanyLink)
+            if (c.Prepare == CompanyLink) {
                 EXPECT_TRUE(QFileInfo(home.filePath(QStringLiteral("elsewhere/Tonara"))).isDir());
+            }
         } else {
             ASSERT_EQ(FMessages.size(), 1);
             EXPECT_EQ(FMessages[0].Text,
@@ -306,8 +308,9 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
         const QAction *action = menu->actions()[index];
         EXPECT_EQ(action->objectName(), QString::fromLatin1(e.Name));
         EXPECT_EQ(action->isSeparator(), e.Text == nullptr);
-        if (e.Text)
+        if (e.Text) {
             EXPECT_EQ(action->text(), QString::fromLatin1(e.Text));
+        }
         EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(e.Shortcut)));
         EXPECT_EQ(action->isChecked(), e.Checked);
         EXPECT_EQ(action->isVisible(), e.Visible);

@@ -10,6 +10,7 @@
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
 #include "process/ProcessRunner.h"
+#include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundInputs.h"
 #include "support/VersionFixture.h"
@@ -41,13 +42,6 @@
 #include "support/QtPrinters.h"
 
 namespace {
-
-struct TMessage
-{
-    QString Text;
-    QString Caption;
-    int Icon;
-};
 
 // A file dialog as the window asked for it.
 struct TFileDialogCall

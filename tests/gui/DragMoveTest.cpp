@@ -20,8 +20,7 @@ struct TDragCase
 };
 
 class DragMoveCases : public testing::TestWithParam<TDragCase>
-{
-};
+{};
 
 // Sends a press at the control's (5, 5), a move by (30, 20) and a release.
 void Drag(QWidget *AControl, Qt::MouseButton AButton)
@@ -33,8 +32,7 @@ void Drag(QWidget *AControl, Qt::MouseButton AButton)
     QApplication::sendEvent(AControl, &press);
     QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 20), end, Qt::NoButton, AButton, Qt::NoModifier);
     QApplication::sendEvent(AControl, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 20), end, AButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local + QPoint(30, 20), end, AButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(AControl, &release);
 }
 

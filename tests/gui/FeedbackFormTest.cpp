@@ -6,6 +6,7 @@
 #include "support/CaseName.h"
 #include "support/OnlineFixture.h"
 #include "support/QtPrinters.h"
+#include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
 
 #include <QApplication>
@@ -18,20 +19,6 @@
 #include <memory>
 
 namespace {
-
-struct TMessage
-{
-    QString Text;
-    QString Caption;
-    int Icon = 0;
-    bool operator==(const TMessage &) const = default;
-};
-
-void PrintTo(const TMessage &AMessage, std::ostream *AStream)
-{
-    *AStream << '{' << AMessage.Text.toStdString() << " | " << AMessage.Caption.toStdString() << " | " << AMessage.Icon
-             << '}';
-}
 
 class FeedbackFormTest : public OnlineFixture
 {

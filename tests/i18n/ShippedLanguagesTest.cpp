@@ -37,8 +37,9 @@ QStringList ShippedLanguageFiles()
 TEST(ShippedLanguages, GermanFrenchAndSpanishAreBesideTheExecutable)
 {
     const QStringList files = ShippedLanguageFiles();
-    for (const QString &name : {"Deutsch.lang.txt", "Español.lang.txt", "Français.lang.txt"})
-        EXPECT_TRUE(files.contains(QString(name))) << name.toStdString() << " in " << ShippedFolder.toStdString();
+    for (const QString &name :
+         {QStringLiteral("Deutsch.lang.txt"), QStringLiteral("Español.lang.txt"), QStringLiteral("Français.lang.txt")})
+        EXPECT_TRUE(files.contains(name)) << name.toStdString() << " in " << ShippedFolder.toStdString();
 }
 
 // Each file: valid UTF-8, exactly one non-empty entry for every key and the

@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CaseName.h"
-#include "support/ConfigHome.h"
+#include "support/TestConfigFolder.h"
 #include <chrono>
 #include <thread>
 
@@ -24,7 +24,8 @@
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment *const ConfigHome = ::testing::AddGlobalTestEnvironment(new TConfigHome);
+[[maybe_unused]] ::testing::Environment *const ConfigHome =
+    ::testing::AddGlobalTestEnvironment(new TTestConfigEnvironment);
 
 const QString Absent = QStringLiteral("<absent>");
 

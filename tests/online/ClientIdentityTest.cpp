@@ -79,8 +79,9 @@ TEST(OSDescription, ThisMachine)
                                      .arg(sizeof(void *) == 8 ? 64 : 32);
     const QString description = OSDescription();
     EXPECT_TRUE(description.endsWith(expectedTail)) << qPrintable(description);
-    if (QFile::exists(QStringLiteral("/etc/os-release")))
+    if (QFile::exists(QStringLiteral("/etc/os-release"))) {
         EXPECT_FALSE(description.startsWith(QStringLiteral("Linux ("))) << qPrintable(description);
+    }
 }
 
 TEST(LocaleTag, LanguageAndTerritory)
@@ -135,8 +136,9 @@ TEST(ClientIdentity, SevenFieldsInOrder)
     };
     EXPECT_EQ(fields, expected);
     QFile machineId(QStringLiteral("/etc/machine-id"));
-    if (machineId.open(QIODevice::ReadOnly))
+    if (machineId.open(QIODevice::ReadOnly)) {
         EXPECT_EQ(ReadMachineGuid(), QString::fromLatin1(machineId.readAll().trimmed()));
+    }
     // Recorded in the test log: what this machine sends.
     for (const QString &field : fields)
         std::printf("  %s\n", qPrintable(field));

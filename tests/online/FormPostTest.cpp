@@ -1,7 +1,7 @@
 // PostForm and PostWithFallback against a real HTTP/HTTPS server on 127.0.0.1.
-#include "support/OnlineFixture.h"
 #include "online/EWebRequest.h"
 #include "online/FormPost.h"
+#include "support/OnlineFixture.h"
 
 #include <QElapsedTimer>
 #include <arpa/inet.h>

@@ -1,7 +1,7 @@
 // Sending feedback end to end against the local server.
-#include "support/OnlineFixture.h"
 #include "identity/AppIdentity.h"
 #include "online/Feedback.h"
+#include "support/OnlineFixture.h"
 
 #include <gtest/gtest.h>
 

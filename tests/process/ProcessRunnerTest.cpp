@@ -265,17 +265,20 @@ TEST(ProcessRunner, CanBeDestroyedWhileARunIsActive)
         });
         r->StartHelper(
             {QStringLiteral("pid"), moment == AfterTheChildEnded ? QStringLiteral("x:0") : QStringLiteral("s:30000")});
-        if (moment != BeforeTheWorkerStarted)
+        if (moment != BeforeTheWorkerStarted) {
             ASSERT_TRUE(SpinUntil([&] { return pid != 0; }));
+        }
         if (moment == WhileAskedToTerminate)
             r->Runner.Stop();             // the worker asks OnTerminateProcess and waits for it
-        if (moment == AfterTheChildEnded) // reaped by the worker, which then waits for its end notification
+        if (moment == AfterTheChildEnded) { // reaped by the worker, which then waits for its end notification
             ASSERT_TRUE(SpinUntil([&] { return kill(pid, 0) != 0; }));
+        }
         delete r;
         EXPECT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
         EXPECT_FALSE(handlerRan);
-        if (pid != 0)
+        if (pid != 0) {
             EXPECT_NE(kill(pid, 0), 0) << "the child was ended and reaped";
+        }
         EXPECT_FALSE(HasZombieChild());
         EXPECT_EQ(OpenDescriptorCount(), descriptors);
     }
@@ -373,11 +376,13 @@ void DestroyWhileTheWorkerWaitsForItsEnd(ProcessRunnerFaults &F)
     QThread::msleep(50); // the little the worker does after that: reader gone, last line, its end posted
     const bool idle = CanLeaveIdlePolicy();
     sched_param param{};
-    if (idle)
+    if (idle) {
         ASSERT_EQ(sched_setscheduler(0, SCHED_IDLE, &param), 0);
+    }
     F.Recorder.reset();
-    if (idle)
+    if (idle) {
         ASSERT_EQ(sched_setscheduler(0, SCHED_OTHER, &param), 0);
+    }
     ASSERT_EQ(sched_setaffinity(0, sizeof F.Processors, &F.Processors), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <gtest/gtest.h>
 
 // A settings folder of the test program's own. Qt reads its location once, on
 // first use, so a suite sets it before that and keeps it to the end.
@@ -24,4 +25,13 @@ public:
 
 private:
     static inline QTemporaryDir *FFolder = nullptr;
+};
+
+// The same folder for a whole test program, set before any test opens the
+// settings: ::testing::AddGlobalTestEnvironment(new TTestConfigEnvironment).
+class TTestConfigEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { TTestConfigFolder::Create(); }
+    void TearDown() override { TTestConfigFolder::Remove(); }
 };
