@@ -94,7 +94,9 @@ TEST_F(ReadVersionDataTest, MissingValuesLeaveTheirFieldsAlone)
 
     TEXEVersionData data;
     ReadVersionData(Executable("company-only", builder), data);
-    EXPECT_EQ(data, TEXEVersionData{.CompanyName = QStringLiteral("Quillaby")});
+    TEXEVersionData companyOnly;
+    companyOnly.CompanyName = QStringLiteral("Quillaby");
+    EXPECT_EQ(data, companyOnly);
 
     data.ProductName = QStringLiteral("kept");
     ReadVersionData(Executable("company-only", builder), data);

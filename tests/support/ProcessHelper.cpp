@@ -109,7 +109,7 @@ void ReadHex(long ACount)
 void Lines(long ACount)
 {
     std::string block;
-    char number[16];
+    char number[24]; // room for any long
     for (long i = 0; i < ACount; ++i) {
         std::snprintf(number, sizeof number, "%07ld", i);
         block += number;
