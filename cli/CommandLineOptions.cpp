@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QThread>
 
 namespace {
 
@@ -54,10 +55,12 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption format(QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(),
                                     QStringLiteral("fmt"));
     const QCommandLineOption printCommand(QStringLiteral("print-command"));
+    const QCommandLineOption jobs(QStringList{QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
+                                  QStringLiteral("n"));
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
-    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version});
+    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -86,6 +89,9 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         options.RatePosition = ParsePosition(QStringLiteral("--rate"), parser.value(rate), RateMaximum);
     if (parser.isSet(tempo))
         options.TempoPosition = ParsePosition(QStringLiteral("--tempo"), parser.value(tempo), TempoMaximum);
+
+    if (parser.isSet(jobs))
+        options.Jobs = ParseJobs(parser.value(jobs));
 
     options.Inputs = parser.positionalArguments();
     if (options.Inputs.isEmpty())
@@ -126,6 +132,15 @@ int TCommandLineOptions::ParsePosition(const QString &AName, const QString &ATex
     if (!ok || value < 1 || value > AMaximum)
         Refuse(QStringLiteral("%1 must be from 1 to %2, not %3.").arg(AName).arg(AMaximum).arg(AText));
     return int(value);
+}
+
+int TCommandLineOptions::ParseJobs(const QString &AText)
+{
+    // 0 (every processor) is allowed here, unlike the sliders' positions.
+    constexpr int JobsMaximum = 64;
+    if (AText.trimmed() == QLatin1String("0"))
+        return std::max(1, QThread::idealThreadCount());
+    return ParsePosition(QStringLiteral("--jobs"), AText, JobsMaximum);
 }
 
 void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &AFormat)
@@ -189,6 +204,8 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "                      for a single INPUT, or an existing folder that receives\n"
                "                      \"INPUT's name - EFFECT.wav\" for each INPUT; existing files are replaced\n"
                "  -f, --format FMT    wav or mp3: format of the files saved into an --output folder (default wav)\n"
+               "  -j, --jobs N        run up to N INPUTs at once (default 1; 0: one per processor); the\n"
+               "                      lines below still come in the order of the INPUTs\n"
                "      --print-command print the ffmpeg command line for each INPUT and run nothing\n"
                "      --list-effects  print the effect names, one per line\n"
                "  -h, --help          print this help\n"
@@ -197,7 +214,8 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "Each result is first written to a work file of this run's own in the user's data folder,\n"
                "which the next input's run replaces and which is deleted at the end.\n"
                "One line per INPUT: \"Complete: INPUT\", \"Error: INPUT\" or \"Aborted: INPUT\".\n"
-               "Ctrl+C (SIGINT) or SIGTERM stops the running effect; the remaining inputs are not run.\n"
+               "Ctrl+C (SIGINT) or SIGTERM stops the running effects and saves none of them; the remaining\n"
+               "inputs are not run.\n"
                "Exit status: 0 every INPUT complete, 1 an INPUT did not complete, 2 usage error,\n"
                "130 stopped by SIGINT, 143 stopped by SIGTERM.\n")
         .arg(AProgram);
