@@ -1,12 +1,12 @@
 #include "cli/CommandLineOptions.h"
 
+#include "effects/BatchTargets.h"
 #include "effects/EffectPresets.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
 #include <QThread>
 
 namespace {
@@ -29,14 +29,6 @@ QString FormatOfFile(const QString &APath)
 {
     const QString suffix = QFileInfo(APath).suffix().toLower();
     return suffix == QLatin1String("wav") || suffix == QLatin1String("mp3") ? suffix : QString();
-}
-
-bool SameFile(const QString &A, const QString &B)
-{
-    const QFileInfo a(A), b(B);
-    if (a.exists() && b.exists())
-        return a.canonicalFilePath() == b.canonicalFilePath();
-    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
 }
 
 } // namespace
@@ -152,19 +144,10 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
         const QString format = AFormat.isEmpty() ? QStringLiteral("wav") : AFormat.toLower();
         if (format != QLatin1String("wav") && format != QLatin1String("mp3"))
             Refuse(Message("--format must be wav or mp3, not \"%1\".", AFormat));
-        const QDir folder(target.absoluteFilePath());
-        QSet<QString> taken;
-        for (const QString &input : std::as_const(Inputs)) {
-            const QString name =
-                QFileInfo(input).completeBaseName() + QStringLiteral(" - ") + EffectItem + QLatin1Char('.') + format;
-            const QString path = folder.filePath(name);
-            if (taken.contains(path))
-                Refuse(Message("Two inputs would be saved to the same file \"%1\".", path));
-            for (const QString &other : std::as_const(Inputs))
-                if (SameFile(path, other))
-                    Refuse(Message("The output \"%1\" is an input itself; it would be lost.", path));
-            taken.insert(path);
-            Outputs.append(path);
+        try {
+            Outputs = BatchTargets(Inputs, EffectItem, target.absoluteFilePath(), format);
+        } catch (const std::runtime_error &error) {
+            Refuse(QString::fromUtf8(error.what()));
         }
         return;
     }
@@ -179,7 +162,7 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
         Refuse(QStringLiteral("Several inputs cannot be saved to one file: give an existing folder as --output."));
     if (!target.absoluteDir().exists())
         Refuse(Message("The folder of the output \"%1\" does not exist.", AOutput));
-    if (SameFile(AOutput, Inputs.first()))
+    if (IsSameFile(AOutput, Inputs.first()))
         Refuse(Message("The output \"%1\" is the input itself; it would be lost.", AOutput));
     Outputs.append(target.absoluteFilePath());
 }

@@ -9,6 +9,7 @@
 #include "gui/FeedbackForm.h"
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/ProcessAll.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -81,6 +82,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->setInterval(1000);
     ConnectHandlers();
     FSoundListIntake = new TSoundListIntake(FUi->ListView1);
+    CreateProcessAll();
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
@@ -193,6 +195,16 @@ void TAppForm::CreatePopupMenu()
     connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
 }
 
+void TAppForm::CreateProcessAll()
+{
+    FProcessAll = new TProcessAll(FUi->ListView1, FUi->ButtonPlay);
+    auto *action = new QAction(QStringLiteral("Process All Files..."), this);
+    action->setObjectName(QStringLiteral("ProcessAllFiles1"));
+    action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    FUi->File1->insertAction(FUi->N1, action);
+    connect(action, &QAction::triggered, this, &TAppForm::ProcessAllFiles1Click);
+}
+
 void TAppForm::FillEffectList()
 {
     for (const TEffectPreset &preset : EffectPresets())
@@ -302,6 +314,11 @@ void TAppForm::OpenSoundFiles(const QStringList &APaths)
 
 void TAppForm::ButtonPlayClick()
 {
+    // During "Process All" the button stops the runs under way.
+    if (FProcessAll->IsRunning()) {
+        FProcessAll->Stop();
+        return;
+    }
     if (FUi->ButtonPlay->text() == StopCaption) {
         StopRunOrPlayback();
         return;
@@ -315,6 +332,18 @@ void TAppForm::ButtonPlayClick()
         return;
     }
     StartRun(list->selectedItems().constFirst());
+}
+
+void TAppForm::ProcessAllFiles1Click()
+{
+    if (FPlayRun->IsRunning() || FProcessAll->IsRunning())
+        return;
+    if (FUi->ListView1->topLevelItemCount() == 0) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return;
+    }
+    FProcessAll->Start(FUi->ComboBox1->currentText(), FUi->TrackBar1->value(), FUi->TrackBar2->value(), WorkFile());
 }
 
 void TAppForm::StartRun(QTreeWidgetItem *AItem)

@@ -15,6 +15,7 @@ class QMenu;
 class QTimer;
 class QTreeWidgetItem;
 class TNewVer;
+class TProcessAll;
 class TEffectRun;
 class TSoundListIntake;
 
@@ -59,6 +60,7 @@ public slots:
     // The processing job.
     void AddSoundFile1Click();
     void ButtonPlayClick();
+    void ProcessAllFiles1Click();
     void PlayRunNewLine(const QString &ANewLine, TOutputType AOutputType);
     void PlayRunFinished(TRunOutcome AOutcome, const QString &AReason);
     void MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue);
@@ -82,6 +84,7 @@ private:
     void ConnectHandlers();
     void CreatePlayRun();
     void CreatePopupMenu();
+    void CreateProcessAll();
     void StartRun(QTreeWidgetItem *AItem);
     void StopRunOrPlayback();
     void PlayResult();
@@ -108,4 +111,5 @@ private:
     TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    TProcessAll *FProcessAll;           // "Process All Files..." and its batch
 };
