@@ -89,7 +89,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     try {
         FormCreate(AExeFileName.isEmpty() ? Platform::ExecutablePath() : AExeFileName);
     } catch (const std::exception &error) {
-        ShowStandardErrorBox(error);
+        ShowStandardErrorBox(error, AppDataFolder.isEmpty() ? UseNewWorkFileHere() : QString());
     }
     TimerChecker->start(); // first tick about a second after the window is created
 }
@@ -110,9 +110,13 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
 }
 
-void TAppForm::ShowStandardErrorBox(const std::exception &AError)
+void TAppForm::ShowStandardErrorBox(const std::exception &AError, const QString &AWorkFile)
 {
-    TUserDialogs::ShowStandardError(QString::fromUtf8(AError.what()));
+    QString text = QString::fromUtf8(AError.what());
+    // Without the data folder, results go to a new file in the current folder.
+    if (!AWorkFile.isEmpty())
+        text += QStringLiteral("\n\nResults go to: ") + AWorkFile;
+    TUserDialogs::ShowStandardError(text);
 }
 
 void TAppForm::SetClientSize(int AWidth, int AHeight)

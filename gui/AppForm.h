@@ -77,7 +77,7 @@ protected:
 
 private:
     void FormCreate(const QString &AExeFileName);
-    void ShowStandardErrorBox(const std::exception &AError);
+    void ShowStandardErrorBox(const std::exception &AError, const QString &AWorkFile = QString());
     void SetClientSize(int AWidth, int AHeight);
     void FillEffectList();
     void SizeListColumns();

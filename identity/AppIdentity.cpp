@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 QString AppCompanyName;
 QString AppProductName;
@@ -38,6 +40,17 @@ void ClaimWorkFile()
     static Platform::TFolderLock claim;
     if (!claim.TryLock(AppDataFolder.isEmpty() ? QStringLiteral(".") : AppDataFolder))
         UseOwnWorkFile();
+}
+
+QString UseNewWorkFileHere()
+{
+    QTemporaryFile claim(QStringLiteral("output-XXXXXX.wav"));
+    claim.setAutoRemove(false);
+    if (!claim.open())
+        return QString();
+    WorkFileName = claim.fileName();
+    OwnWorkFile = true;
+    return QFileInfo(claim.fileName()).absoluteFilePath();
 }
 
 void RemoveOwnWorkFile()

@@ -725,3 +725,56 @@ TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
 }
 
 } // namespace
+
+namespace {
+
+TEST(AppFormWithoutDataFolder, ResultsGoToANewFileAndTheUsersOwnStaysAsItWas)
+{
+    // The data folder cannot be made (a file stands where it would go), so
+    // the window works in the current folder, where the user keeps a file
+    // named like the usual work file.
+    QTemporaryDir home;
+    QTemporaryDir current;
+    const QString blocker = home.filePath(QStringLiteral("data"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    const TScopedEnv data("XDG_DATA_HOME", blocker.toUtf8());
+    const TScopedEnv config("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(current.path()));
+    const QString users = current.filePath(QStringLiteral("output.wav"));
+    {
+        QFile file(users);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's own output.wav");
+    }
+    const QString input = current.filePath(QStringLiteral("in.wav"));
+    ASSERT_TRUE(SoundInputs::Make(input, 0.5));
+    QList<TMessage> messages;
+    TUserDialogs::SetMessageAnswer([&](const QString &AText, const QString &ACaption, int AIcon) {
+        messages.append({AText, ACaption, AIcon});
+    });
+    AppDataFolder.clear();
+    QString workFile;
+    {
+        TAppForm form(nullptr, VersionFixture::TonaraExecutable());
+        form.OpenSoundFiles({input});
+        form.show();
+        workFile = QFileInfo(WorkFile()).absoluteFilePath();
+        QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("ButtonPlay")), Qt::LeftButton);
+        auto *list = form.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        EXPECT_TRUE(WaitFor([&] { return list->topLevelItem(0)->text(1) == QStringLiteral("Complete"); }));
+        EXPECT_TRUE(SoundFileHasSamples(workFile));
+    }
+    TUserDialogs::SetMessageAnswer({});
+    QDir::setCurrent(before);
+    EXPECT_NE(workFile, users);
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages[0].Text.endsWith(QStringLiteral("\n\nResults go to: ") + workFile))
+        << messages[0].Text.toStdString();
+    QFile file(users);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("the user's own output.wav"));
+    EXPECT_FALSE(QFileInfo::exists(workFile)) << "the window's own work file goes with it";
+}
+
+} // namespace
