@@ -13,7 +13,7 @@ packages=(
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio locales fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
-  parallel
+  parallel gdb
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
 #include "process/ProcessRunner.h"
+#include "support/HangWatch.h"
 #include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundInputs.h"
@@ -775,6 +776,45 @@ TEST(AppFormWithoutDataFolder, ResultsGoToANewFileAndTheUsersOwnStaysAsItWas)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("the user's own output.wav"));
     EXPECT_FALSE(QFileInfo::exists(workFile)) << "the window's own work file goes with it";
+}
+
+} // namespace
+
+namespace {
+
+// Fast Play/Stop presses, then the window closed about a second after a last
+// Play, round after round: the window must close every time, its children gone.
+// A hang prints every thread's stack. TONARA_STRESS_ROUNDS sets the rounds.
+TEST_F(AppFormWorkflowTest, FastPlayStopThenClosingSoonAfterAPlayNeverHangs)
+{
+    const int rounds = qEnvironmentVariableIntValue("TONARA_STRESS_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("TONARA_STRESS_ROUNDS")
+                           : 4;
+    const QString input = Input(QStringLiteral("long.wav"));
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE(round);
+        const THangWatch watch(60, "a round of Play/Stop presses and closing the window");
+        if (round > 0) {
+            FForm = std::make_unique<TAppForm>(nullptr, VersionFixture::TonaraExecutable());
+            FForm->show();
+        }
+        AddFile(input);
+        for (int press = 0; press < 12; ++press) {
+            ClickPlay();
+            QTest::qWait((press * 7 + round * 3) % 40); // from at once to a started child
+        }
+        if (PlayButton()->text() == QStringLiteral("Play"))
+            ClickPlay();
+        QTest::qWait(1000);
+        const qint64 child = Runner()->ProcessInformation().dwProcessId;
+        FForm->close();
+        FForm.reset();
+        FMessages.clear(); // a press that came too soon after a Stop is told so
+        if (child != 0) {
+            EXPECT_TRUE(WaitFor([child] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(child)); }, 20000))
+                << "the tool is killed and reaped";
+        }
+    }
 }
 
 } // namespace
