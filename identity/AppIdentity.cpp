@@ -48,7 +48,8 @@ QString UseNewWorkFileHere()
     claim.setAutoRemove(false);
     if (!claim.open())
         return QString();
-    WorkFileName = claim.fileName();
+    // Relative, like "output.wav": WorkFile puts AppDataFolder (empty here) in front.
+    WorkFileName = QFileInfo(claim.fileName()).fileName();
     OwnWorkFile = true;
     return QFileInfo(claim.fileName()).absoluteFilePath();
 }
