@@ -41,11 +41,13 @@ public:
     QString EffectItem;    // exactly as the effect list spells it
     int RatePosition = 10; // Rate slider, used by "Custom" only
     int TempoPosition = 2; // Tempo slider, used by "Custom" only
+    int Jobs = 1;          // inputs run at once
     QStringList Inputs;    // as given
     QStringList Outputs;   // absolute path per input, or empty when nothing is saved
 
 private:
     static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
     static QString ParseEffect(const QString &AName);
+    static int ParseJobs(const QString &AText);
     void ResolveOutputs(const QString &AOutput, const QString &AFormat);
 };

@@ -85,7 +85,8 @@ QString FormatEffectNumber(double AValue)
     return QString::fromStdString(text.substr(0, sign) + PlaceDecimalPoint(digits, exponent));
 }
 
-QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition)
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
+                           const QString &AOutputPath)
 {
     const TEffectPreset &preset = PresetFor(AItemText);
     const QString graph =
@@ -95,7 +96,7 @@ QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, 
     using Platform::QuoteArgument;
     return QLatin1String(ExternalToolProgram) + QStringLiteral(" -i ") + QuoteArgument(AInputPath) + QLatin1Char(' ')
            + QLatin1String(preset.Option) + QLatin1Char(' ') + (preset.Quoted ? QuoteArgument(graph) : graph)
-           + QStringLiteral(" ") + QuoteArgument(WorkFile());
+           + QStringLiteral(" ") + QuoteArgument(AOutputPath.isEmpty() ? WorkFile() : AOutputPath);
 }
 
 double EffectLengthFactor(const QString &AItemText, int ARatePosition, int ATempoPosition)

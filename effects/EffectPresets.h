@@ -27,10 +27,11 @@ inline constexpr char CustomEffectItem[] = "Custom";
 QString FormatEffectNumber(double AValue);
 
 // The tool's command line that applies the effect AItemText to AInputPath and
-// writes WorkFile(). ARatePosition and ATempoPosition are the positions of the
-// Rate and Tempo sliders; only "Custom" uses them. The paths are quoted with
-// Platform::QuoteArgument, so any file name survives the split.
-QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition);
+// writes AOutputPath (WorkFile() when empty). ARatePosition and ATempoPosition
+// are the positions of the Rate and Tempo sliders; only "Custom" uses them. The
+// paths are quoted with Platform::QuoteArgument, so any file name survives the split.
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
+                           const QString &AOutputPath = QString());
 
 // Seconds of result per second of input. Only "Custom" changes the length
 // (asetrate makes it rate times faster, atempo tempo times): 1 / (rate x tempo).

@@ -3,10 +3,12 @@
 // quotes, '$' and non-ASCII letters.
 
 #include "effects/EffectPresets.h"
+#include "effects/SoundFileHasSamples.h"
 #include "identity/AppIdentity.h"
 #include "platform/CommandLine.h"
 #include "support/CaseName.h"
 #include "support/SoundInputs.h"
+#include "support/WaitFor.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -481,3 +483,73 @@ TEST_F(CommandLineMode, CustomNumbersKeepTheirPointUnderACommaLocale)
 }
 
 } // namespace
+
+// ---- Parallel runs -------------------------------------------------------------
+
+TEST_F(CommandLineMode, ParallelRunsPrintTheirLinesInInputOrder)
+{
+    // The long input ends last, yet its line comes first.
+    const QString longer = Input(QStringLiteral("long.wav"));
+    const QString missing = Input(QStringLiteral("missing.wav"));
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result = Tonara({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--effect"),
+                                       QStringLiteral("Robot"), longer, missing, tone, QStringLiteral("--output"),
+                                       FHome.filePath(QStringLiteral("out"))});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: %1\nError: %2\nComplete: %3\n").arg(longer, missing, tone));
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("No such file or directory"))) << result.Err.toStdString();
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("long - Robot.wav"))));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("tone - Robot.wav"))));
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList()) << "every work file is gone";
+}
+
+TEST_F(CommandLineMode, ASignalStopsEveryParallelRunAndSavesNothing)
+{
+    const QString first = Input(QStringLiteral("long.wav"));
+    const QString second = FHome.filePath(QStringLiteral("long copy.wav"));
+    ASSERT_TRUE(QFile::copy(first, second));
+    FTonara.start(QStringLiteral(TONARA_EXECUTABLE),
+                  {QStringLiteral("-j"), QStringLiteral("2"), QStringLiteral("--effect"), QStringLiteral("Whisper"),
+                   first, second, Input(QStringLiteral("tone.wav")), QStringLiteral("--output"),
+                   FHome.filePath(QStringLiteral("out")), QStringLiteral("--format"), QStringLiteral("mp3")});
+    ASSERT_TRUE(FTonara.waitForStarted(10000));
+    QList<qint64> tools;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            tools = ChildrenOf(FTonara.processId());
+            return tools.size() == 2 || FTonara.state() != QProcess::Running;
+        },
+        30000));
+    ASSERT_EQ(tools.size(), 2);
+    ::kill(pid_t(FTonara.processId()), SIGINT);
+    ASSERT_TRUE(FTonara.waitForFinished(30000));
+    EXPECT_EQ(FTonara.exitCode(), 130);
+    EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()),
+              QStringLiteral("Aborted: %1\nAborted: %2\n").arg(first, second));
+    for (const qint64 tool : tools) {
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(tool))) << "every tool is gone and reaped";
+    }
+    EXPECT_EQ(QDir(FHome.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(CommandLineMode, GnuParallelSpreadsInputsOverIndependentProcesses)
+{
+    // The README's command for batches beyond one process, with the real GNU
+    // parallel; the inputs' names carry blanks, quotes and '$'.
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const QString voice = Input(QStringLiteral("voice.mp3"));
+    QProcess parallel;
+    parallel.setProcessEnvironment(FTonara.processEnvironment());
+    const TToolResult result =
+        RunProgram(parallel, QStringLiteral("parallel"),
+                   {QStringLiteral("--will-cite"), QStringLiteral(TONARA_EXECUTABLE), QStringLiteral("--effect"),
+                    QStringLiteral("Robot"), QStringLiteral("--output"), Out(QStringLiteral("{/.}.wav")),
+                    QStringLiteral("{}"), QStringLiteral(":::"), tone, voice},
+                   120000);
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_TRUE(result.Out.contains(QStringLiteral("Complete: ") + tone));
+    EXPECT_TRUE(result.Out.contains(QStringLiteral("Complete: ") + voice));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("tone.wav"))));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("voice.wav"))));
+}
