@@ -5,6 +5,7 @@
 #include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "effects/SaveTarget.h"
 #include "effects/SourceForRun.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
@@ -449,7 +450,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
-    return TUserDialogs::SaveFileName(this, SaveDialog1);
+    if (!TUserDialogs::SaveFileName(this, SaveDialog1))
+        return false;
+    const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
+    if (!refusal.isEmpty()) {
+        TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);
+        return false;
+    }
+    return true;
 }
 
 void TAppForm::ShowSaved(const QString &APath)
