@@ -4,6 +4,7 @@
 #include "effects/EffectRun.h"
 #include "effects/FileSizeOf.h"
 #include "effects/ResultSaver.h"
+#include "effects/SaveTarget.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
 #include "gui/FeedbackForm.h"
@@ -462,7 +463,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
-    return TUserDialogs::SaveFileName(this, SaveDialog1);
+    if (!TUserDialogs::SaveFileName(this, SaveDialog1))
+        return false;
+    const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
+    if (!refusal.isEmpty()) {
+        TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);
+        return false;
+    }
+    return true;
 }
 
 void TAppForm::ShowSaved(const QString &APath)

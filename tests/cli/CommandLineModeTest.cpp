@@ -6,6 +6,7 @@
 #include "effects/SoundFileHasSamples.h"
 #include "identity/AppIdentity.h"
 #include "platform/CommandLine.h"
+#include "platform/RestartScript.h"
 #include "support/CaseName.h"
 #include "support/SoundInputs.h"
 #include "support/WaitFor.h"
@@ -19,7 +20,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "support/QtPrinters.h"
 
@@ -414,6 +419,95 @@ TEST_F(CommandLineMode, AnOutputFolderThatWouldReplaceAnInputIsRefused)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
     EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+}
+
+// Outputs that stand as something other than a regular file are refused before
+// anything runs, and stay as they were.
+TEST_F(CommandLineMode, AnOutputThatIsNoRegularFileIsRefusedBeforeAnythingRuns)
+{
+    const QString fifo = Out(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = Out(QStringLiteral("null.mp3"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    // In an output folder, the name the input's result would get.
+    const QString inFolder = Out(QStringLiteral("tone - Robot.wav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(inFolder).constData(), 0600), 0);
+    const struct
+    {
+        QString Output, Target, Kind;
+    } rows[] = {{fifo, fifo, QStringLiteral("a named pipe (FIFO)")},
+                {link, link, QStringLiteral("a character device")},
+                {FHome.filePath(QStringLiteral("out")), inFolder, QStringLiteral("a named pipe (FIFO)")}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Output.toStdString());
+        const TToolResult result = Tonara({QStringLiteral("--effect"), QStringLiteral("Robot"), QStringLiteral("--output"),
+                                           row.Output, Input(QStringLiteral("tone.wav"))});
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(result.Out, QString());
+        EXPECT_TRUE(result.Err.contains(QStringLiteral("\"%1\" is %2, not a regular file").arg(row.Target, row.Kind)))
+            << result.Err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+    }
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QStringLiteral("/dev/null"));
+    for (const QString &path : {fifo, inFolder}) {
+        struct stat status
+        {};
+        EXPECT_TRUE(stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    }
+    EXPECT_EQ(QDir(FHome.filePath(QStringLiteral("out")))
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .size(),
+              3);
+}
+
+// Runs AProgram with AArguments given as bytes, as a shell passes them; standard
+// error joins standard output.
+TToolResult RunWithBytes(const QByteArray &AProgram, const QList<QByteArray> &AArguments,
+                         const QByteArray &AEnvironment)
+{
+    QByteArray command = AEnvironment + ' ' + Platform::ShellQuoted(AProgram);
+    for (const QByteArray &argument : AArguments)
+        command += ' ' + Platform::ShellQuoted(argument);
+    FILE *pipe = popen((command + " 2>&1").constData(), "r");
+    if (!pipe)
+        return {};
+    QByteArray output;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, qsizetype(n));
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, QString::fromLatin1(output.toHex(' ')),
+            QString::fromUtf8(output)};
+}
+
+// Names that are not UTF-8 are carried as the file system's bytes: the input the
+// tool reads, the saved result, the printed outcome, and the program's own folder.
+TEST_F(CommandLineMode, NamesThatAreNotUtf8AreKeptAsTheirBytes)
+{
+    namespace fs = std::filesystem;
+    const QByteArray home = QFile::encodeName(FHome.path());
+    const QByteArray input = home + "/\xff\xfe.wav";
+    fs::copy_file(QFile::encodeName(Input(QStringLiteral("tone.wav"))).toStdString(), input.toStdString());
+    const QByteArray programFolder = home + "/prog \xfe\xff";
+    fs::create_directory(programFolder.toStdString());
+    const QByteArray program = programFolder + "/tonara";
+    fs::copy_file(TONARA_EXECUTABLE, program.toStdString());
+    const QByteArray environment = "XDG_DATA_HOME=" + Platform::ShellQuoted(home + "/data") + " XDG_CONFIG_HOME="
+                                   + Platform::ShellQuoted(home + "/config");
+
+    const TToolResult version = RunWithBytes(program, {"--version"}, environment);
+    EXPECT_EQ(version.ExitCode, 0) << version.Err.toStdString();
+    EXPECT_EQ(version.Err, QStringLiteral("Tonara 1.0\n"));
+
+    for (const QByteArray &output : {home + "/out/\xe9t\xe9.wav", home + "/out/\xe9t\xe9.mp3"}) {
+        SCOPED_TRACE(output.toHex().toStdString());
+        const TToolResult result =
+            RunWithBytes(program, {"--effect", "Robot", "--output", output, input}, environment);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(result.Out, QString::fromLatin1(("Complete: " + input + '\n').toHex(' ')));
+        std::error_code error;
+        EXPECT_GT(fs::file_size(output.toStdString(), error), 1000u) << error.message();
+    }
 }
 
 class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>

@@ -626,6 +626,38 @@ TEST_F(AppFormSaveTest, FailuresAreReported)
     EXPECT_TRUE(FDialogs.isEmpty());
 }
 
+TEST_F(AppFormSaveTest, ATargetThatIsNoRegularFileIsRefusedAndLeftAsItWas)
+{
+    const QString fifo = FData.filePath(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = FData.filePath(QStringLiteral("null.wav"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    const struct
+    {
+        const char *Action;
+        QString Target, Kind;
+    } rows[] = {{"SaveasMP31", fifo, QStringLiteral("a named pipe (FIFO)")},
+                {"SaveasWAV1", fifo, QStringLiteral("a named pipe (FIFO)")},
+                {"SaveasWAV1", link, QStringLiteral("a character device")},
+                {"SaveasMP31", link, QStringLiteral("a character device")}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Action + (": " + row.Target.toStdString()));
+        FAnswers << row.Target;
+        Child<QAction>(row.Action)->trigger();
+        ASSERT_EQ(FMessages.size(), 1);
+        EXPECT_EQ(FMessages[0].Text,
+                  QStringLiteral("The output \"%1\" is %2, not a regular file; nothing is saved there.")
+                      .arg(row.Target, row.Kind));
+        EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Error"));
+        EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconError);
+        FMessages.clear();
+    }
+    struct stat status
+    {};
+    EXPECT_TRUE(stat(QFile::encodeName(fifo).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QStringLiteral("/dev/null"));
+}
+
 TEST_F(AppFormWorkflowTest, FileMenuSaveEntriesDoNothingWhileSaveIsDisabled)
 {
     // A result from an earlier session is there, but nothing completed yet.
