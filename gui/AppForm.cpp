@@ -11,6 +11,7 @@
 #include "gui/FeedbackForm.h"
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/PreviewControl.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -168,6 +169,8 @@ void TAppForm::ConnectHandlers()
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
     connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
     connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+    FPreviewControl =
+        new TPreviewControl(FUi->ButtonPreview, FUi->ComboBox1, FUi->TrackBar1, FUi->TrackBar2, FUi->ListView1);
 }
 
 void TAppForm::CreateProcessRunner()
@@ -323,6 +326,8 @@ void TAppForm::ButtonPlayClick()
                                   TUserDialogs::IconWarning);
         return;
     }
+    // Play's result is heard alone.
+    FPreviewControl->Stop();
     StartRun(list->selectedItems().constFirst());
 }
 

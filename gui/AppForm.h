@@ -15,6 +15,7 @@ class QMenu;
 class QTimer;
 class QTreeWidgetItem;
 class TNewVer;
+class TPreviewControl;
 class TProcessRunner;
 class TSoundListIntake;
 
@@ -108,4 +109,5 @@ private:
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    TPreviewControl *FPreviewControl;   // the Preview button, owned by it
 };

@@ -2,7 +2,7 @@
 
 #include "effects/EffectPresets.h"
 #include "platform/CommandLine.h"
-#include "support/PulseServer.h"
+#include "support/SharedPulseServer.h"
 #include "support/SoundAnalysis.h"
 #include "support/SoundInputs.h"
 #include "support/TestFolder.h"
@@ -19,24 +19,6 @@ size_t SampleAt(int64_t AMs, int64_t ARecordingStartMs)
 {
     return size_t(std::max<int64_t>(0, AMs - ARecordingStartMs) * Rate / 1000);
 }
-
-// Qt's sound engine stays with the first sound server it met, so all tests of
-// this program share one server, started before the first and stopped after the last.
-class TSharedPulseServer : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (TPulseServer::Installed())
-            Server = std::make_unique<TPulseServer>();
-    }
-    void TearDown() override { Server.reset(); }
-
-    static inline std::unique_ptr<TPulseServer> Server;
-};
-
-[[maybe_unused]] ::testing::Environment *const SharedPulseServer =
-    ::testing::AddGlobalTestEnvironment(new TSharedPulseServer);
 
 } // namespace
 
