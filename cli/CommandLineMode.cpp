@@ -3,6 +3,7 @@
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
+#include "cli/PreviewRun.h"
 #include "effects/EffectPresets.h"
 #include "effects/SaveTarget.h"
 #include "identity/AppIdentity.h"
@@ -76,6 +77,8 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         // A window or another batch may be running meanwhile.
         UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
+    case TCommandLineAction::Preview:
+        return TPreviewRun(AOptions).Run();
     }
     return ExitFailure;
 }

@@ -49,10 +49,11 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption printCommand(QStringLiteral("print-command"));
     const QCommandLineOption jobs(QStringList{QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
                                   QStringLiteral("n"));
+    const QCommandLineOption preview(QStringLiteral("preview"));
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
-    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs});
+    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs, preview});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -92,6 +93,14 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         if (input.isEmpty())
             Refuse(QStringLiteral("An input file name is empty."));
     options.Action = parser.isSet(printCommand) ? TCommandLineAction::PrintCommand : TCommandLineAction::Run;
+    if (parser.isSet(preview)) {
+        if (parser.isSet(output) || parser.isSet(format) || parser.isSet(printCommand))
+            Refuse(QStringLiteral("--preview saves nothing: it takes no --output, --format or --print-command."));
+        if (options.Inputs.size() > 1)
+            Refuse(QStringLiteral("--preview plays one INPUT."));
+        options.Action = TCommandLineAction::Preview;
+        return options;
+    }
 
     if (parser.isSet(format) && !parser.isSet(output))
         Refuse(QStringLiteral("--format applies only to an --output folder."));
@@ -172,6 +181,7 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
     return QStringLiteral(
                "Usage: %1 --effect NAME [--rate N] [--tempo N] [--output PATH [--format FMT]] INPUT...\n"
                "       %1 --effect NAME [--rate N] [--tempo N] --print-command INPUT...\n"
+               "       %1 --preview --effect NAME [--rate N] [--tempo N] INPUT\n"
                "       %1 --list-effects | --help | --version\n"
                "       %1 [FILE...]\n"
                "\n"
@@ -190,6 +200,8 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "  -j, --jobs N        run up to N INPUTs at once (default 1; 0: one per processor); the\n"
                "                      lines below still come in the order of the INPUTs\n"
                "      --print-command print the ffmpeg command line for each INPUT and run nothing\n"
+               "      --preview       play the effect on INPUT to the default sound output while it is\n"
+               "                      computed, until its end or Ctrl+C; no file is written\n"
                "      --list-effects  print the effect names, one per line\n"
                "  -h, --help          print this help\n"
                "  -V, --version       print the version\n"

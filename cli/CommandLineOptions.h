@@ -11,6 +11,7 @@ enum class TCommandLineAction {
     ListEffects,  // print the effect names in list order
     PrintCommand, // print the tool's command line for each input, run nothing
     Run,          // apply the effect to each input in turn
+    Preview,      // play the effect on one input, streamed, writing no file
 };
 
 // A command line that cannot be carried out; what() is the message for the user.

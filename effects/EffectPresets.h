@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <span>
 
 // One voice effect: the list item, the tool option that introduces its filter
@@ -32,6 +33,10 @@ QString FormatEffectNumber(double AValue);
 // paths are quoted with Platform::QuoteArgument, so any file name survives the split.
 QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
                            const QString &AOutputPath = QString());
+
+// The option and filter graph of the effect AItemText as two separate
+// arguments (no quoting), for a tool started with an argument list.
+QStringList EffectFilterArguments(const QString &AItemText, int ARatePosition, int ATempoPosition);
 
 // Seconds of result per second of input. Only "Custom" changes the length
 // (asetrate makes it rate times faster, atempo tempo times): 1 / (rate x tempo).

@@ -11,6 +11,7 @@
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/ProcessAll.h"
+#include "gui/PreviewControl.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -173,6 +174,8 @@ void TAppForm::ConnectHandlers()
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
     connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
     connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+    FPreviewControl =
+        new TPreviewControl(FUi->ButtonPreview, FUi->ComboBox1, FUi->TrackBar1, FUi->TrackBar2, FUi->ListView1);
 }
 
 void TAppForm::CreatePlayRun()
@@ -336,6 +339,8 @@ void TAppForm::ButtonPlayClick()
                                   TUserDialogs::IconWarning);
         return;
     }
+    // Play's result is heard alone.
+    FPreviewControl->Stop();
     StartRun(list->selectedItems().constFirst());
 }
 

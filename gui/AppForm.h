@@ -17,6 +17,8 @@ class QTreeWidgetItem;
 class TNewVer;
 class TProcessAll;
 class TEffectRun;
+class TPreviewControl;
+class TProcessRunner;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -112,4 +114,5 @@ private:
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
+    TPreviewControl *FPreviewControl;   // the Preview button, owned by it
 };

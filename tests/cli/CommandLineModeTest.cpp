@@ -258,7 +258,11 @@ INSTANTIATE_TEST_SUITE_P(
         TUsageCase{"FormatWithoutOutput", L({"--effect", "Robot", "--format", "mp3", "@in"}),
                    "--format applies only to an --output folder"},
         TUsageCase{"TwoInputsOneName", L({"--effect", "Robot", "--output", "@out/", "@in", "@in"}),
-                   "Two inputs would be saved to the same file"}),
+                   "Two inputs would be saved to the same file"},
+        TUsageCase{"PreviewWithOutput", L({"--preview", "--effect", "Robot", "--output", "@out/x.wav", "@in"}),
+                   "--preview saves nothing"},
+        TUsageCase{"PreviewOfTwoInputs", L({"--preview", "--effect", "Robot", "@in", "@in2"}),
+                   "--preview plays one INPUT"}),
     CaseName<TUsageCase>);
 
 TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
