@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <thread>
 
 class QAction;
 class QMenu;
@@ -108,4 +109,7 @@ private:
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    // The update check's thread, last so that it is stopped and joined first:
+    // the check never outlives the window.
+    std::jthread FUpdateCheck;
 };

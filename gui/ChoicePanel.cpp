@@ -18,20 +18,29 @@ void TChoicePanel::setText(const QString &ACaption)
     update();
 }
 
-bool TChoicePanel::Chosen() const
+void TChoicePanel::SetChosen(bool AChosen)
 {
-    return palette().color(QPalette::Window) != QApplication::palette().color(QPalette::Button);
+    FChosen = AChosen;
+    ApplyLook();
 }
 
-void TChoicePanel::SetChosen(bool AChosen)
+void TChoicePanel::ApplyLook()
 {
     // Set on the panel itself, so that the style's own colours do not win.
     const QPalette system = QApplication::palette();
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, system.color(AChosen ? QPalette::Highlight : QPalette::Button));
-    colours.setColor(QPalette::WindowText, system.color(AChosen ? QPalette::HighlightedText : QPalette::WindowText));
+    colours.setColor(QPalette::Window, system.color(FChosen ? QPalette::Highlight : QPalette::Button));
+    colours.setColor(QPalette::WindowText, system.color(FChosen ? QPalette::HighlightedText : QPalette::WindowText));
     setPalette(colours);
-    setFrameShadow(AChosen ? QFrame::Sunken : QFrame::Raised);
+    setFrameShadow(FChosen ? QFrame::Sunken : QFrame::Raised);
+}
+
+void TChoicePanel::changeEvent(QEvent *AEvent)
+{
+    // New system colours: the same choice in the new colours.
+    if (AEvent->type() == QEvent::ApplicationPaletteChange)
+        ApplyLook();
+    QFrame::changeEvent(AEvent);
 }
 
 void TChoicePanel::paintEvent(QPaintEvent *AEvent)
