@@ -10,6 +10,7 @@ TChoicePanel::TChoicePanel(QWidget *AParent)
     setFrameShape(QFrame::Panel);
     setAutoFillBackground(true);
     SetChosen(false);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TChoicePanel::setText(const QString &ACaption)
@@ -31,16 +32,18 @@ void TChoicePanel::ApplyLook()
     QPalette colours = palette();
     colours.setColor(QPalette::Window, system.color(FChosen ? QPalette::Highlight : QPalette::Button));
     colours.setColor(QPalette::WindowText, system.color(FChosen ? QPalette::HighlightedText : QPalette::WindowText));
-    setPalette(colours);
+    if (colours != palette())
+        setPalette(colours);
     setFrameShadow(FChosen ? QFrame::Sunken : QFrame::Raised);
 }
 
-void TChoicePanel::changeEvent(QEvent *AEvent)
+bool TChoicePanel::eventFilter(QObject *AWatched, QEvent *AEvent)
 {
-    // New system colours: the same choice in the new colours.
-    if (AEvent->type() == QEvent::ApplicationPaletteChange)
+    // New system colours: the same choice in the new colours. The panel's own
+    // colours hide the change from it, so the application's event is watched.
+    if (AWatched == QCoreApplication::instance() && AEvent->type() == QEvent::ApplicationPaletteChange)
         ApplyLook();
-    QFrame::changeEvent(AEvent);
+    return QFrame::eventFilter(AWatched, AEvent);
 }
 
 void TChoicePanel::paintEvent(QPaintEvent *AEvent)

@@ -27,7 +27,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *AEvent) override;
-    void changeEvent(QEvent *AEvent) override;
+    bool eventFilter(QObject *AWatched, QEvent *AEvent) override;
     void mousePressEvent(QMouseEvent *AEvent) override;
     void mouseReleaseEvent(QMouseEvent *AEvent) override;
 

@@ -20,6 +20,24 @@ struct TNoticeClosed
     bool Abandoned = false; // the check stopped waiting: the box is no longer wanted
 };
 
+// The box wraps at blanks only: an unbroken run of characters would make it
+// wider than the screen, so such runs get a line break every so often.
+QString WithBreakableWords(const QString &AText)
+{
+    constexpr int LongestRun = 40;
+    QString text;
+    int run = 0;
+    for (const QChar c : AText) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestRun) {
+            text += QLatin1Char('\n');
+            run = 1;
+        }
+        text += c;
+    }
+    return text;
+}
+
 bool WasAbandoned(TNoticeClosed &AState)
 {
     const std::lock_guard lock(AState.Mutex);
@@ -30,7 +48,7 @@ bool WasAbandoned(TNoticeClosed &AState)
 
 void ShowUpdateNotice(const QString &ANotice)
 {
-    TUserDialogs::ShowMessage(ANotice, Translate(QStringLiteral("IMPORTANT")), TUserDialogs::IconWarning);
+    TUserDialogs::ShowMessage(WithBreakableWords(ANotice), Translate(QStringLiteral("IMPORTANT")), TUserDialogs::IconWarning);
 }
 
 TShowNotice GuiThreadNotice()

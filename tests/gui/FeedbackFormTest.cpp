@@ -302,5 +302,7 @@ TEST_F(FeedbackFormTest, CentredOnTheScreen)
     owner.show();
     TFeedbackForm form(&owner);
     form.show();
-    EXPECT_EQ(form.frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
+    // Within the width of the window's frame, which is not known before it shows.
+    const QPoint off = form.frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 8) << off.x() << "," << off.y();
 }
