@@ -83,8 +83,8 @@ bool TEasyPost::IsConnected() const
 
 void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds AResponseTimeout, const std::stop_token &AStop)
 {
-    // A stop request from another thread wakes the wait below at once.
-    const std::stop_callback wakeUp(AStop, [this] { curl_multi_wakeup(FMulti); });
+    // A stop request is seen within one short wait: the exit waits no longer than that.
+    const milliseconds longestWait = AStop.stop_possible() ? milliseconds(50) : milliseconds(1000);
     // libcurl's own CURLOPT_TIMEOUT_MS counts from the start, connecting
     // included; the reply gets its own clock, started when connected. The sum
     // bounds the whole attempt in any case.
@@ -108,7 +108,7 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest("no complete reply within " + std::to_string(AResponseTimeout.count()) + " ms");
         // Wakes early on socket activity and on libcurl's own timers (the connect time-out).
         const auto wait = std::chrono::ceil<milliseconds>(deadline - now);
-        curl_multi_poll(FMulti, nullptr, 0, static_cast<int>(std::min<milliseconds::rep>(wait.count(), 1000)), nullptr);
+        curl_multi_poll(FMulti, nullptr, 0, static_cast<int>(std::min(wait, longestWait).count()), nullptr);
     }
 }
 

@@ -35,7 +35,7 @@ public:
     // Runs the request: at most AConnectTimeout to be connected (TLS handshake
     // included), then at most AResponseTimeout until the whole reply is in.
     // Raises EWebRequest when no reply could be obtained, when it is longer
-    // than MaxReplyBytes, or when AStop is requested (it ends the wait at once).
+    // than MaxReplyBytes, or when AStop is requested (seen within 50 ms).
     TPostReply Perform(std::chrono::milliseconds AConnectTimeout, std::chrono::milliseconds AResponseTimeout,
                        std::stop_token AStop = {});
 
