@@ -299,7 +299,7 @@ void TAppForm::TimerCheckerTimer()
 void TAppForm::StartUpdateCheck()
 {
     // On a thread of its own: the window stays responsive whatever the server does.
-    TChecker::Start(FUpdateResults, GuiThreadNotice());
+    FUpdateCheck = TChecker::Start(FUpdateResults, GuiThreadNotice());
 }
 
 void TAppForm::ShowUpdatePopup()

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <thread>
 
 class QAction;
 class QMenu;
@@ -115,4 +116,7 @@ private:
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
+    // The update check's thread, last so that it is stopped and joined first:
+    // the check never outlives the window.
+    std::jthread FUpdateCheck;
 };

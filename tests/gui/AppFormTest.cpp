@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -274,6 +275,21 @@ TEST_F(AppFormTest, LayoutRowsFontsAndSizes)
     }
     // The arrow stands to the right of the caption.
     EXPECT_EQ(Child<QPushButton>(form.get(), "ButtonSave")->layoutDirection(), Qt::RightToLeft);
+}
+
+// A tool that prints without end must not grow the window without end: the
+// log keeps its last lines only.
+TEST_F(AppFormTest, LogKeepsItsLastLines)
+{
+    const auto form = CreateForm();
+    const auto *memo = Child<QPlainTextEdit>(form.get(), "Memo1");
+    const int kept = memo->maximumBlockCount();
+    EXPECT_GE(kept, 1000);
+    for (int i = 0; i < kept + 10; ++i)
+        form->ProcessRunner1NewLine(nullptr, QStringLiteral("line %1").arg(i), otEntireLine);
+    EXPECT_EQ(memo->blockCount(), kept);
+    EXPECT_EQ(memo->document()->firstBlock().text(), QStringLiteral("line 10"));
+    EXPECT_EQ(memo->document()->lastBlock().text(), QStringLiteral("line %1").arg(kept + 9));
 }
 
 TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
