@@ -1,8 +1,10 @@
 #include "cli/CommandLineMode.h"
 
+#include "audio/RecordingPlace.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
+#include "cli/RecordingRun.h"
 #include "effects/EffectPresets.h"
 #include "identity/AppIdentity.h"
 #include "platform/ExecutableFolder.h"
@@ -62,6 +64,10 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         // A window or another batch may be running meanwhile.
         UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
+    case TCommandLineAction::Record:
+        SetUpIdentity();
+        TRecordingPlace::RepairLeftovers();
+        return TRecordingRun(AOptions).Run();
     }
     return ExitFailure;
 }

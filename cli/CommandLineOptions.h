@@ -11,6 +11,7 @@ enum class TCommandLineAction {
     ListEffects,  // print the effect names in list order
     PrintCommand, // print the tool's command line for each input, run nothing
     Run,          // apply the effect to each input in turn
+    Record,       // record an audio input into a WAV file
 };
 
 // A command line that cannot be carried out; what() is the message for the user.
@@ -43,9 +44,12 @@ public:
     int TempoPosition = 2; // Tempo slider, used by "Custom" only
     QStringList Inputs;    // as given
     QStringList Outputs;   // absolute path per input, or empty when nothing is saved
+    qint64 RecordMs = 0;   // --record: how long
+    QString DeviceName;    // --record: the input by name; empty for the default
 
 private:
     static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
     static QString ParseEffect(const QString &AName);
     void ResolveOutputs(const QString &AOutput, const QString &AFormat);
+    void ParseRecord(const QString &ASeconds, const QString &AOutput);
 };
