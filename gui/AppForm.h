@@ -16,6 +16,7 @@ class QTimer;
 class QTreeWidgetItem;
 class TNewVer;
 class TProcessRunner;
+class TRecorderForm;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -58,6 +59,7 @@ public slots:
 
     // The processing job.
     void AddSoundFile1Click();
+    void RecordVoice1Click();
     void ButtonPlayClick();
     void ProcessRunner1NewLine(QObject *ASender, const QString &ANewLine, TOutputType AOutputType);
     void ProcessRunner1Terminated(QObject *ASender);
@@ -108,4 +110,5 @@ private:
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    QPointer<TRecorderForm> RecorderForm1; // the recorder window while open
 };
