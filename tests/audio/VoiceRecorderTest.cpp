@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QtEndian>
 #include <csignal>
+#include <sys/types.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -133,4 +134,32 @@ TEST_F(VoiceRecorderTest, ARecordingWhoseProgramWasKilledIsMendedAtTheNextStart)
     EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
     EXPECT_TRUE(SizesMatchLength(killed));
     EXPECT_TRUE(SizesMatchLength(FFolder.FilePath("next.wav")));
+}
+
+// Ctrl+C ends tonara --record early with a complete file of what was recorded.
+TEST_F(VoiceRecorderTest, CtrlCEndsTheCommandLineRecordingAndKeepsIt)
+{
+    QProcess tonara;
+    tonara.start(QStringLiteral(TONARA_EXECUTABLE),
+                 {QStringLiteral("--record"), QStringLiteral("60"), QStringLiteral("--output"), FPath});
+    ASSERT_TRUE(tonara.waitForStarted());
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(FPath).size() > 44 + 44100 * 2 / 2; }, 20000));
+    ::kill(pid_t(tonara.processId()), SIGINT);
+    ASSERT_TRUE(tonara.waitForFinished(20000));
+    EXPECT_EQ(tonara.exitCode(), 0) << tonara.readAllStandardError().toStdString();
+    EXPECT_TRUE(tonara.readAllStandardOutput().startsWith("Recorded: " + FPath.toUtf8()));
+    EXPECT_TRUE(SizesMatchLength(FPath));
+    EXPECT_GE(SoundAnalysis::DecodeMono(FPath).size(), size_t(SoundAnalysis::Rate / 2));
+}
+
+TEST_F(VoiceRecorderTest, TheCommandLineRecordsForTheTimeAsked)
+{
+    QProcess tonara;
+    tonara.start(QStringLiteral(TONARA_EXECUTABLE), {QStringLiteral("--record"), QStringLiteral("1.5"),
+                                                     QStringLiteral("--output"), FPath, QStringLiteral("--device"),
+                                                     TPulseServer::MicrophoneName()});
+    ASSERT_TRUE(tonara.waitForFinished(30000));
+    EXPECT_EQ(tonara.exitCode(), 0) << tonara.readAllStandardError().toStdString();
+    EXPECT_TRUE(SizesMatchLength(FPath));
+    EXPECT_EQ(SoundAnalysis::DecodeMono(FPath).size(), size_t(SoundAnalysis::Rate * 3 / 2));
 }
