@@ -38,9 +38,10 @@ TRecorderForm::TRecorderForm(QWidget *AMainWindow)
 
 TRecorderForm::~TRecorderForm()
 {
-    // The recorder's own end keeps the file; the list is told if it still listens.
-    if (IsRecording())
-        FRecorder->Stop();
+    // Destroyed with the main window (the program quitting): the recorder's own
+    // end keeps the file, but nothing may reach the half-destroyed window.
+    disconnect(FRecorder, nullptr, this, nullptr);
+    FRecorder->Stop();
 }
 
 bool TRecorderForm::IsRecording() const

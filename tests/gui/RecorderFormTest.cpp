@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <QtEndian>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -148,4 +149,20 @@ TEST_F(RecorderFormTest, NoInputAndNoFolderGiveTheirBoxes)
     EXPECT_EQ(FMessages[1], (TMessage{QStringLiteral("No audio input was found. Connect a microphone and try again."),
                                       QStringLiteral("Error"), TUserDialogs::IconError}));
     EXPECT_EQ(List()->topLevelItemCount(), 0);
+}
+
+// Exit quits without closing the windows: they are destroyed while recording.
+TEST_F(RecorderFormTest, QuittingWhileRecordingKeepsAValidFile)
+{
+    TRecorderForm *recorder = OpenRecorder();
+    ASSERT_TRUE(recorder);
+    QTest::mouseClick(Child<QPushButton>(recorder, "ButtonRecord"), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return Child<QLabel>(recorder, "LabelElapsed")->text() == QStringLiteral("00:01"); }, 20000));
+    const QString path = QDir::fromNativeSeparators(Child<QLabel>(recorder, "LabelFile")->text());
+    FForm.reset();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray head = file.read(44);
+    EXPECT_EQ(qFromLittleEndian<quint32>(head.constData() + 40), quint32(file.size() - 44));
+    EXPECT_GE(SoundAnalysis::DecodeMono(path).size(), size_t(SoundAnalysis::Rate));
 }
