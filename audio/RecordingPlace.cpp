@@ -15,7 +15,8 @@ QString TRecordingPlace::Folder()
 
 QString TRecordingPlace::FileName(const QDateTime &AStart)
 {
-    return QStringLiteral("Recording ") + AStart.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")) + QStringLiteral(".wav");
+    return QStringLiteral("Recording ") + AStart.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"))
+           + QStringLiteral(".wav");
 }
 
 QString TRecordingPlace::FreePath(const QString &AFolder, const QDateTime &AStart)

@@ -131,7 +131,7 @@ void TVoiceRecorder::SourceStateChanged()
 {
     if (FSource && !FEnding && FSource->state() == QAudio::StoppedState && FSource->error() != QAudio::NoError)
         EndSoon(QStringLiteral("The audio input \"%1\" stopped working. What was recorded until then is kept.")
-                .arg(FDevice.description()));
+                    .arg(FDevice.description()));
 }
 
 void TVoiceRecorder::CheckDevice()

@@ -8,9 +8,9 @@ namespace {
 
 struct TDataChunk
 {
-    qint64 SizeAt = -1;  // where the data chunk's size field is
-    qint64 Start = 0;    // first sample byte
-    quint32 Size = 0;    // what the header says
+    qint64 SizeAt = -1; // where the data chunk's size field is
+    qint64 Start = 0;   // first sample byte
+    quint32 Size = 0;   // what the header says
     int BlockAlign = 0;
 };
 

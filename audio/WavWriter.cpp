@@ -22,8 +22,7 @@ void PutLe16(char *AAt, quint16 AValue)
 
 TWavWriter::TWavWriter(qint64 AMaxDataBytes)
     : FMaxDataBytes(AMaxDataBytes)
-{
-}
+{}
 
 TWavWriter::~TWavWriter()
 {

@@ -54,7 +54,7 @@ private:
     const qint64 FMaxDataBytes;
     QFile FFile;
     TPcmFormat FFormat;
-    qint64 FWritten = 0;     // bytes of samples in the file, a partial frame included
-    qint64 FSizesAt = 0;     // FWritten when the sizes were last written
+    qint64 FWritten = 0; // bytes of samples in the file, a partial frame included
+    qint64 FSizesAt = 0; // FWritten when the sizes were last written
     QString FError;
 };

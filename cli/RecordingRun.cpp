@@ -13,21 +13,21 @@ constexpr int ExitFailure = 1;
 
 TRecordingRun::TRecordingRun(const TCommandLineOptions &AOptions)
     : FOptions(AOptions)
-{
-}
+{}
 
 int TRecordingRun::Run()
 {
     TVoiceRecorder recorder;
-    const QAudioDevice device =
-        FOptions.DeviceName.isEmpty() ? TVoiceRecorder::InputDevices().value(0) : TVoiceRecorder::FindInput(FOptions.DeviceName);
+    const QAudioDevice device = FOptions.DeviceName.isEmpty() ? TVoiceRecorder::InputDevices().value(0)
+                                                              : TVoiceRecorder::FindInput(FOptions.DeviceName);
     if (device.isNull() && !FOptions.DeviceName.isEmpty()) {
         QStringList names;
         for (const QAudioDevice &input : TVoiceRecorder::InputDevices())
             names << QStringLiteral("  ") + input.description() + QStringLiteral(" (") + QString::fromUtf8(input.id())
                          + QLatin1Char(')');
-        PrintLine(stderr, QStringLiteral("Error: there is no audio input \"%1\". The inputs are:\n%2")
-                              .arg(FOptions.DeviceName, names.isEmpty() ? QStringLiteral("  (none)") : names.join('\n')));
+        PrintLine(stderr,
+                  QStringLiteral("Error: there is no audio input \"%1\". The inputs are:\n%2")
+                      .arg(FOptions.DeviceName, names.isEmpty() ? QStringLiteral("  (none)") : names.join('\n')));
         return ExitFailure;
     }
     recorder.SetLengthLimitMs(FOptions.RecordMs);
@@ -49,8 +49,8 @@ int TRecordingRun::Report(const TVoiceRecorder &ARecorder)
         PrintLine(stderr, QStringLiteral("Error: ") + ARecorder.ErrorText());
     if (!QFileInfo::exists(ARecorder.FilePath()))
         return ExitFailure;
-    PrintLine(stdout, QStringLiteral("Recorded: %1 (%2 s)")
-                          .arg(ARecorder.FilePath())
-                          .arg(ARecorder.ElapsedMs() / 1000.0, 0, 'f', 1));
+    PrintLine(
+        stdout,
+        QStringLiteral("Recorded: %1 (%2 s)").arg(ARecorder.FilePath()).arg(ARecorder.ElapsedMs() / 1000.0, 0, 'f', 1));
     return ARecorder.ErrorText().isEmpty() ? 0 : ExitFailure;
 }

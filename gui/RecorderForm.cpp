@@ -133,5 +133,7 @@ bool TRecorderForm::eventFilter(QObject *AWatched, QEvent *AEvent)
 QString TRecorderForm::TimeText(qint64 AMs)
 {
     const qint64 seconds = AMs / 1000;
-    return QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }

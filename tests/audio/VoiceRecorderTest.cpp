@@ -13,8 +13,8 @@
 #include <QSignalSpy>
 #include <QtEndian>
 #include <csignal>
-#include <sys/types.h>
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 namespace {
 
@@ -105,7 +105,8 @@ TEST_F(VoiceRecorderTest, WithoutAnyInputNothingStartsAndNoFileIsLeft)
     ASSERT_EQ(FServer.Pactl({QStringLiteral("unload-module"), QStringLiteral("module-pipe-source")}), 0);
     ASSERT_TRUE(WaitUntil([] { return TVoiceRecorder::InputDevices().isEmpty(); }));
     EXPECT_FALSE(FRecorder.Start(TVoiceRecorder::InputDevices().value(0), FPath));
-    EXPECT_TRUE(FRecorder.ErrorText().contains(QStringLiteral("No audio input"))) << FRecorder.ErrorText().toStdString();
+    EXPECT_TRUE(FRecorder.ErrorText().contains(QStringLiteral("No audio input")))
+        << FRecorder.ErrorText().toStdString();
     EXPECT_FALSE(QFileInfo::exists(FPath));
 }
 
@@ -116,15 +117,20 @@ TEST_F(VoiceRecorderTest, ARecordingWhoseProgramWasKilledIsMendedAtTheNextStart)
     const TScopedEnv data("XDG_DATA_HOME", FFolder.Path().toUtf8());
     const QString recordings = FFolder.Path() + QStringLiteral("/Quillaby/Tonara/Recordings");
     ASSERT_TRUE(QDir().mkpath(recordings));
-    const QString killed = recordings + QStringLiteral("/Recording killed.wav");
-    QProcess tonara;
-    tonara.start(QStringLiteral(TONARA_EXECUTABLE),
-                 {QStringLiteral("--record"), QStringLiteral("60"), QStringLiteral("--output"), killed});
-    ASSERT_TRUE(tonara.waitForStarted());
-    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(killed).size() > 44 + 44100 * 2 * 7 / 10; }, 20000));
-    tonara.kill();
-    tonara.waitForFinished();
-    EXPECT_FALSE(SizesMatchLength(killed)) << "the kill came right after a header update";
+    // Killed between two header updates, as almost every kill is; one that lands
+    // right after an update leaves nothing to mend, so that file is killed again.
+    QString killed;
+    for (int attempt = 0; attempt < 5 && (killed.isEmpty() || SizesMatchLength(killed)); ++attempt) {
+        killed = recordings + QStringLiteral("/Recording killed %1.wav").arg(attempt);
+        QProcess tonara;
+        tonara.start(QStringLiteral(TONARA_EXECUTABLE),
+                     {QStringLiteral("--record"), QStringLiteral("60"), QStringLiteral("--output"), killed});
+        ASSERT_TRUE(tonara.waitForStarted());
+        ASSERT_TRUE(WaitUntil([&] { return QFileInfo(killed).size() > 44 + 44100 * 2 * 7 / 10; }, 20000));
+        tonara.kill();
+        tonara.waitForFinished();
+    }
+    ASSERT_FALSE(SizesMatchLength(killed));
     EXPECT_GE(SoundAnalysis::DecodeMono(killed).size(), size_t(SoundAnalysis::Rate / 2));
 
     QProcess next;
@@ -155,9 +161,9 @@ TEST_F(VoiceRecorderTest, CtrlCEndsTheCommandLineRecordingAndKeepsIt)
 TEST_F(VoiceRecorderTest, TheCommandLineRecordsForTheTimeAsked)
 {
     QProcess tonara;
-    tonara.start(QStringLiteral(TONARA_EXECUTABLE), {QStringLiteral("--record"), QStringLiteral("1.5"),
-                                                     QStringLiteral("--output"), FPath, QStringLiteral("--device"),
-                                                     TPulseServer::MicrophoneName()});
+    tonara.start(QStringLiteral(TONARA_EXECUTABLE),
+                 {QStringLiteral("--record"), QStringLiteral("1.5"), QStringLiteral("--output"), FPath,
+                  QStringLiteral("--device"), TPulseServer::MicrophoneName()});
     ASSERT_TRUE(tonara.waitForFinished(30000));
     EXPECT_EQ(tonara.exitCode(), 0) << tonara.readAllStandardError().toStdString();
     EXPECT_TRUE(SizesMatchLength(FPath));

@@ -87,13 +87,12 @@ TEST(WavWriter, NeverReplacesAFileUnlessAsked)
 struct TEarlyEnd
 {
     const char *Name;
-    bool FileSizeLimit;   // the disk is "full" (the process may not grow a file further)
-    qint64 MaxDataBytes;  // the WAV size limit, lowered
+    bool FileSizeLimit;  // the disk is "full" (the process may not grow a file further)
+    qint64 MaxDataBytes; // the WAV size limit, lowered
 };
 
 class WavWriterEarlyEnd : public ::testing::TestWithParam<TEarlyEnd>
-{
-};
+{};
 
 TEST_P(WavWriterEarlyEnd, KeepsAValidWavOfWhatFits)
 {
@@ -145,8 +144,7 @@ struct TRepairCase
 };
 
 class WavRepairCases : public ::testing::TestWithParam<TRepairCase>
-{
-};
+{};
 
 TEST_P(WavRepairCases, MendsOnlyUnfinishedHeaders)
 {

@@ -18,8 +18,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMediaDevices>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -37,8 +37,9 @@ protected:
         ASSERT_TRUE(FServer.IsRunning()) << FServer.Error().toStdString();
         std::signal(SIGPIPE, SIG_IGN); // the microphone's feeder, once it is unplugged
         AppDataFolder.clear();
-        TUserDialogs::SetMessageAnswer(
-            [this](const QString &AText, const QString &ACaption, int AIcon) { FMessages.append({AText, ACaption, AIcon}); });
+        TUserDialogs::SetMessageAnswer([this](const QString &AText, const QString &ACaption, int AIcon) {
+            FMessages.append({AText, ACaption, AIcon});
+        });
         FForm = std::make_unique<TAppForm>(nullptr, VersionFixture::TonaraExecutable());
         FForm->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(FForm.get()));
@@ -93,7 +94,8 @@ TEST_F(RecorderFormTest, RecordStopAndPlayWithAnEffect)
     ASSERT_EQ(record->text(), QStringLiteral("Stop"));
     ASSERT_TRUE(FServer.FeedMicrophone(speech));
     auto *elapsed = Child<QLabel>(recorder, "LabelElapsed");
-    ASSERT_TRUE(WaitUntil([&] { return elapsed->text() == QStringLiteral("00:03"); }, 20000)) << elapsed->text().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return elapsed->text() == QStringLiteral("00:03"); }, 20000))
+        << elapsed->text().toStdString();
     EXPECT_GT(loudest, 5) << "the meter never moved with the speech";
     const QString path = QDir::fromNativeSeparators(Child<QLabel>(recorder, "LabelFile")->text());
     QTest::mouseClick(record, Qt::LeftButton);
@@ -117,7 +119,8 @@ TEST_F(RecorderFormTest, ClosingTheMainWindowKeepsTheRecording)
     TRecorderForm *recorder = OpenRecorder();
     ASSERT_TRUE(recorder);
     QTest::mouseClick(Child<QPushButton>(recorder, "ButtonRecord"), Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return Child<QLabel>(recorder, "LabelElapsed")->text() == QStringLiteral("00:01"); }, 20000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Child<QLabel>(recorder, "LabelElapsed")->text() == QStringLiteral("00:01"); }, 20000));
     FForm->close();
     ASSERT_EQ(List()->topLevelItemCount(), 1);
     const QString path = List()->topLevelItem(0)->text(0);
@@ -135,7 +138,8 @@ TEST_F(RecorderFormTest, NoInputAndNoFolderGiveTheirBoxes)
     ASSERT_TRUE(recorder);
     QTest::mouseClick(Child<QPushButton>(recorder, "ButtonRecord"), Qt::LeftButton);
     ASSERT_EQ(FMessages.size(), 1);
-    EXPECT_TRUE(FMessages[0].Text.startsWith(QStringLiteral("The folder for recordings cannot be created"))) << FMessages[0].Text.toStdString();
+    EXPECT_TRUE(FMessages[0].Text.startsWith(QStringLiteral("The folder for recordings cannot be created")))
+        << FMessages[0].Text.toStdString();
     const QPointer<TRecorderForm> closed = recorder;
     recorder->close();
     ASSERT_TRUE(WaitUntil([&] { return closed.isNull(); }));
@@ -157,7 +161,8 @@ TEST_F(RecorderFormTest, QuittingWhileRecordingKeepsAValidFile)
     TRecorderForm *recorder = OpenRecorder();
     ASSERT_TRUE(recorder);
     QTest::mouseClick(Child<QPushButton>(recorder, "ButtonRecord"), Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return Child<QLabel>(recorder, "LabelElapsed")->text() == QStringLiteral("00:01"); }, 20000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Child<QLabel>(recorder, "LabelElapsed")->text() == QStringLiteral("00:01"); }, 20000));
     const QString path = QDir::fromNativeSeparators(Child<QLabel>(recorder, "LabelFile")->text());
     FForm.reset();
     QFile file(path);
