@@ -1,9 +1,11 @@
 #include "cli/CommandLineMode.h"
 
+#include "audio/RecordingPlace.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
 #include "cli/PreviewRun.h"
+#include "cli/RecordingRun.h"
 #include "effects/EffectPresets.h"
 #include "effects/SaveTarget.h"
 #include "identity/AppIdentity.h"
@@ -79,6 +81,10 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         return TBatchRunner(AOptions).Run();
     case TCommandLineAction::Preview:
         return TPreviewRun(AOptions).Run();
+    case TCommandLineAction::Record:
+        SetUpIdentity();
+        TRecordingPlace::RepairLeftovers();
+        return TRecordingRun(AOptions).Run();
     }
     return ExitFailure;
 }

@@ -53,7 +53,10 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
-    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs, preview});
+    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("name"));
+    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs, preview,
+                       record, device});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -72,6 +75,18 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         return options;
     }
 
+    if (parser.isSet(record)) {
+        for (const QCommandLineOption &other : {effect, rate, tempo, format, printCommand})
+            if (parser.isSet(other))
+                Refuse(Message("--%1 does not go with --record.", other.names().constLast()));
+        if (!parser.positionalArguments().isEmpty())
+            Refuse(QStringLiteral("--record takes no input files."));
+        options.DeviceName = parser.value(device);
+        options.ParseRecord(parser.value(record), parser.value(output));
+        return options;
+    }
+    if (parser.isSet(device))
+        Refuse(QStringLiteral("--device goes with --record only."));
     if (!parser.isSet(effect))
         Refuse(QStringLiteral("No effect given: name one with --effect (see --list-effects)."));
     options.EffectItem = ParseEffect(parser.value(effect));
@@ -176,12 +191,32 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
     Outputs.append(target.absoluteFilePath());
 }
 
+void TCommandLineOptions::ParseRecord(const QString &ASeconds, const QString &AOutput)
+{
+    constexpr double MaxSeconds = 24 * 3600;
+    bool ok = false;
+    const double seconds = ASeconds.toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > MaxSeconds)
+        Refuse(Message("--record wants a number of seconds above 0 and up to 86400, not \"%1\".", ASeconds));
+    if (AOutput.isEmpty())
+        Refuse(QStringLiteral("--record needs --output FILE.wav: where the recording goes."));
+    const QFileInfo target(AOutput);
+    if (target.suffix().toLower() != QLatin1String("wav") || target.isDir())
+        Refuse(Message("The recording \"%1\" must be a file name ending in .wav.", AOutput));
+    if (!target.absoluteDir().exists())
+        Refuse(Message("The folder of the output \"%1\" does not exist.", AOutput));
+    Action = TCommandLineAction::Record;
+    RecordMs = qint64(seconds * 1000 + 0.5);
+    Outputs = {target.absoluteFilePath()};
+}
+
 QString TCommandLineOptions::UsageText(const QString &AProgram)
 {
     return QStringLiteral(
                "Usage: %1 --effect NAME [--rate N] [--tempo N] [--output PATH [--format FMT]] INPUT...\n"
                "       %1 --effect NAME [--rate N] [--tempo N] --print-command INPUT...\n"
                "       %1 --preview --effect NAME [--rate N] [--tempo N] INPUT\n"
+               "       %1 --record SECONDS --output FILE.wav [--device NAME]\n"
                "       %1 --list-effects | --help | --version\n"
                "       %1 [FILE...]\n"
                "\n"
@@ -203,6 +238,9 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "      --preview       play the effect on INPUT to the default sound output while it is\n"
                "                      computed, until its end or Ctrl+C; no file is written\n"
                "      --list-effects  print the effect names, one per line\n"
+               "      --record SECONDS  record the default audio input (or --device NAME, a name or id)\n"
+               "                      for SECONDS into --output FILE.wav (16-bit PCM, replaced if it\n"
+               "                      exists); Ctrl+C or SIGTERM ends it early, keeping what was recorded\n"
                "  -h, --help          print this help\n"
                "  -V, --version       print the version\n"
                "\n"

@@ -1,5 +1,6 @@
 #include "gui/AppForm.h"
 
+#include "audio/RecordingPlace.h"
 #include "effects/EffectPresets.h"
 #include "effects/EffectRun.h"
 #include "effects/FileSizeOf.h"
@@ -12,6 +13,7 @@
 #include "gui/PopupUnderButton.h"
 #include "gui/ProcessAll.h"
 #include "gui/PreviewControl.h"
+#include "gui/RecorderForm.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -107,6 +109,8 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
     ClaimWorkFile();
+    // Recordings whose program was killed get the header they never received.
+    TRecordingPlace::RepairLeftovers();
 
     // The language chosen in the language dialog, else the automatic choice.
     LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
@@ -169,6 +173,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
+    connect(FUi->RecordVoice1, &QAction::triggered, this, &TAppForm::RecordVoice1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
@@ -313,6 +318,19 @@ void TAppForm::AddSoundFile1Click()
         return;
     // Not selected, not checked for duplicates or existence.
     new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+}
+
+void TAppForm::RecordVoice1Click()
+{
+    if (!RecorderForm1) {
+        RecorderForm1 = new TRecorderForm(this);
+        // Added like a file from the command line: at the end, selected.
+        connect(RecorderForm1, &TRecorderForm::RecordingFinished, this,
+                [this](const QString &APath) { FSoundListIntake->Add({APath}, true); });
+    }
+    RecorderForm1->show();
+    RecorderForm1->raise();
+    RecorderForm1->activateWindow();
 }
 
 void TAppForm::OpenSoundFiles(const QStringList &APaths)

@@ -20,6 +20,7 @@ class TProcessAll;
 class TEffectRun;
 class TPreviewControl;
 class TProcessRunner;
+class TRecorderForm;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -62,6 +63,7 @@ public slots:
 
     // The processing job.
     void AddSoundFile1Click();
+    void RecordVoice1Click();
     void ButtonPlayClick();
     void ProcessAllFiles1Click();
     void PlayRunNewLine(const QString &ANewLine, TOutputType AOutputType);
@@ -116,6 +118,7 @@ private:
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
+    QPointer<TRecorderForm> RecorderForm1; // the recorder window while open
     // The update check's thread, last so that it is stopped and joined first:
     // the check never outlives the window.
     std::jthread FUpdateCheck;
