@@ -286,7 +286,7 @@ TEST_F(AppFormTest, LogKeepsItsLastLines)
     const int kept = memo->maximumBlockCount();
     EXPECT_GE(kept, 1000);
     for (int i = 0; i < kept + 10; ++i)
-        form->ProcessRunner1NewLine(nullptr, QStringLiteral("line %1").arg(i), otEntireLine);
+        form->PlayRunNewLine(QStringLiteral("line %1").arg(i), otEntireLine);
     EXPECT_EQ(memo->blockCount(), kept);
     EXPECT_EQ(memo->document()->firstBlock().text(), QStringLiteral("line 10"));
     EXPECT_EQ(memo->document()->lastBlock().text(), QStringLiteral("line %1").arg(kept + 9));
