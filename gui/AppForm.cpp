@@ -214,7 +214,7 @@ void TAppForm::CreateProcessAll()
     auto *action = new QAction(QStringLiteral("Process All Files..."), this);
     action->setObjectName(QStringLiteral("ProcessAllFiles1"));
     action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
-    FUi->File1->insertAction(FUi->N1, action);
+    FUi->File1->insertAction(FUi->RecordVoice1, action);
     connect(action, &QAction::triggered, this, &TAppForm::ProcessAllFiles1Click);
 }
 
