@@ -10,6 +10,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -462,16 +463,22 @@ TEST(ProcessRunner, AThousandRunsLeaveNoZombieAndNoDescriptorBehind)
     r.Runner.SetOnNewChar({});
     int ended = 0;
     int failed = 0;
+    std::string firstFailure;
     r.Runner.SetOnTerminated([&](QObject *) {
-        failed += r.Runner.EndStatus() != esProcess || r.Runner.ExitCode() != 0 || r.Runner.Lines()->Count() != 1;
+        const bool ok = r.Runner.EndStatus() == esProcess && r.Runner.ExitCode() == 0 && r.Runner.Lines()->Count() == 1;
+        if (!ok && failed++ == 0) {
+            firstFailure = "run " + std::to_string(ended) + ": end status " + std::to_string(int(r.Runner.EndStatus())) +
+                           ", exit code " + std::to_string(r.Runner.ExitCode()) + ", " +
+                           std::to_string(r.Runner.Lines()->Count()) + " lines";
+        }
         if (++ended < runs)
             r.Runner.Execute();
     });
     r.Runner.SetCommandLine(QStringLiteral("echo run"));
     r.Runner.Execute(); // the timer and the first worker exist from here on
-    ASSERT_TRUE(WaitUntil([&] { return ended == runs; }, 120000));
+    ASSERT_TRUE(WaitUntil([&] { return ended == runs; }, 240000)) << ended << " runs ended";
     ASSERT_TRUE(WaitUntil([] { return TRunnerThread::LiveCount() == 0; }));
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(failed, 0) << "first: " << firstFailure;
     EXPECT_FALSE(HasZombieChild());
 
     const int descriptors = OpenDescriptorCount();
