@@ -3,6 +3,7 @@
 #include "cli/CommandLineMode.h"
 #include "cli/LaunchArguments.h"
 #include "gui/AppForm.h"
+#include "gui/QuitOnTermination.h"
 #include "platform/ChildProcess.h"
 #include "platform/NamedSemaphore.h"
 
@@ -32,6 +33,8 @@ int RunApplication(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tonara"));
     // Lets the desktop match the window with the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quillaby.Tonara"));
+    // Before the window, so the window is gone before the signals are let go.
+    const TQuitOnTermination quitOnTermination;
     TAppForm appForm;
     appForm.show();
     if (!launch.Files.isEmpty())

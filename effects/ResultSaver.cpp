@@ -4,12 +4,11 @@
 #include "effects/FileBesideTarget.h"
 #include "effects/FileSizeOf.h"
 #include "effects/RunAndWait.h"
+#include "effects/WavCopy.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutableFolder.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstring>
 
 namespace {
@@ -21,19 +20,6 @@ bool Fail(QString *AWhy, const QString &AReason)
     return false;
 }
 
-bool CopyContents(QFile &ASource, QSaveFile &ATarget)
-{
-    constexpr qint64 ChunkSize = 1 << 16;
-    while (!ASource.atEnd()) {
-        const QByteArray chunk = ASource.read(ChunkSize);
-        if (chunk.isEmpty() && ASource.error() != QFileDevice::NoError)
-            return false;
-        if (ATarget.write(chunk) != chunk.size())
-            return false;
-    }
-    return true;
-}
-
 QString ToolName()
 {
     return QLatin1String(ExternalToolProgram);
@@ -43,21 +29,8 @@ QString ToolName()
 
 bool SaveAsWav(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
 {
-    if (!FileExists(AWorkFile))
-        return Fail(AWhy, QStringLiteral("there is no result to save: %1").arg(AWorkFile));
-    QFile source(AWorkFile);
-    if (!source.open(QIODevice::ReadOnly))
-        return Fail(AWhy, QStringLiteral("cannot read %1: %2").arg(AWorkFile, source.errorString()));
-    QSaveFile target(ATarget);
-    if (!target.open(QIODevice::WriteOnly))
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, target.errorString()));
-    if (!CopyContents(source, target)) {
-        target.cancelWriting();
-        return Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(ATarget, target.errorString()));
-    }
-    if (!target.commit())
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, target.errorString()));
-    return true;
+    TWavCopy copy;
+    return copy.Open(AWorkFile, ATarget, AWhy) && copy.CopyAll(AWhy);
 }
 
 QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
@@ -66,26 +39,40 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
            + QStringLiteral(" -f mp3 ") + Platform::QuoteArgument(ATarget);
 }
 
+std::unique_ptr<TFileBesideTarget> CreateMp3BesideTarget(const QString &ATarget, QString *AWhy)
+{
+    auto converted = std::make_unique<TFileBesideTarget>(ATarget);
+    if (converted->Create())
+        return converted;
+    Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(ATarget, converted->ErrorText()));
+    return nullptr;
+}
+
+bool ConcludeMp3Conversion(const TRunAndWaitResult &AResult, TFileBesideTarget &AConverted, const QString &ATarget,
+                           QString *AWhy)
+{
+    if (!AResult.Started)
+        return Fail(
+            AWhy,
+            QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(AResult.StartError))));
+    if (AResult.Stopped)
+        return Fail(AWhy, QStringLiteral("the conversion was stopped"));
+    if (AResult.ExitCode != 0)
+        return Fail(AWhy, QStringLiteral("%1 failed with exit code %2").arg(ToolName()).arg(AResult.ExitCode));
+    if (FileSizeOf(AConverted.Path()) <= 0)
+        return Fail(AWhy, QStringLiteral("%1 wrote nothing to %2").arg(ToolName(), ATarget));
+    if (!AConverted.ReplaceTarget())
+        return Fail(AWhy, QStringLiteral("cannot replace %1: %2").arg(ATarget, AConverted.ErrorText()));
+    return true;
+}
+
 bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy, int AStopFd)
 {
     // The tool runs in the executable's folder: relative names must not move there.
     const QString target = QFileInfo(ATarget).absoluteFilePath();
-    TFileBesideTarget converted(target);
-    if (!converted.Create())
-        return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(target, converted.ErrorText()));
-    const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), converted.Path());
-    const TRunAndWaitResult result = RunAndWait(command, Platform::ExecutableFolder(), AStopFd);
-    if (!result.Started)
-        return Fail(
-            AWhy,
-            QStringLiteral("cannot start %1: %2").arg(ToolName(), QString::fromLocal8Bit(strerror(result.StartError))));
-    if (result.Stopped)
-        return Fail(AWhy, QStringLiteral("the conversion was stopped"));
-    if (result.ExitCode != 0)
-        return Fail(AWhy, QStringLiteral("%1 failed with exit code %2").arg(ToolName()).arg(result.ExitCode));
-    if (FileSizeOf(converted.Path()) <= 0)
-        return Fail(AWhy, QStringLiteral("%1 wrote nothing to %2").arg(ToolName(), target));
-    if (!converted.ReplaceTarget())
-        return Fail(AWhy, QStringLiteral("cannot replace %1: %2").arg(target, converted.ErrorText()));
-    return true;
+    const std::unique_ptr<TFileBesideTarget> converted = CreateMp3BesideTarget(target, AWhy);
+    if (!converted)
+        return false;
+    const QString command = Mp3ConversionCommand(QFileInfo(AWorkFile).absoluteFilePath(), converted->Path());
+    return ConcludeMp3Conversion(RunAndWait(command, Platform::ExecutableFolder(), AStopFd), *converted, target, AWhy);
 }

@@ -2,15 +2,18 @@
 
 #include "effects/EffectPresets.h"
 #include "effects/FileSizeOf.h"
+#include "effects/Mp3Conversion.h"
 #include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
 #include "effects/SourceForRun.h"
+#include "effects/WavCopy.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
 #include "gui/FeedbackForm.h"
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/SaveProgress.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -42,6 +45,8 @@ constexpr int ClientHeight = 370;
 constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
 constexpr int StatusColumn = 1;
+// A WAV copy that takes longer than this shows its progress.
+constexpr int WavProgressDelayMs = 500;
 
 // Room beside a status text for the cell's margins and the bar's frame.
 constexpr int StatusTextPadding = 24;
@@ -440,7 +445,7 @@ void TAppForm::SaveasWAV2Click()
 
 bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
 {
-    if (!FUi->ButtonSave->isEnabled())
+    if (!FUi->ButtonSave->isEnabled() || FSaveProgress)
         return false;
     if (!FileExists(WorkFile())) {
         TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
@@ -462,29 +467,41 @@ void TAppForm::SaveasWAV1Click()
 {
     if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
         return;
-    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName)) {
+    auto *copy = new TWavCopy;
+    if (!copy->Start(WorkFile(), SaveDialog1.FileName)) {
+        delete copy;
         TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!"), QStringLiteral("Error"), TUserDialogs::IconError);
         return;
     }
-    ShowSaved(SaveDialog1.FileName);
+    // A copy is mostly over at once; only a large one shows its progress.
+    ShowSaveProgress(copy, QStringLiteral("Saving as WAV..."), WavProgressDelayMs, QStringLiteral("WAV Save Failed!"));
 }
 
 void TAppForm::SaveasMP31Click()
 {
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
-    bool saved = false;
-    // The conversion blocks the window until it is done.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
-    } catch (const std::exception &) {
-    }
-    QApplication::restoreOverrideCursor();
-    if (!saved) {
+    auto *conversion = new TMp3Conversion;
+    if (!conversion->Start(WorkFile(), SaveDialog1.FileName)) {
+        delete conversion;
         TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
                                   TUserDialogs::IconError);
         return;
     }
-    ShowSaved(SaveDialog1.FileName);
+    ShowSaveProgress(conversion, QStringLiteral("Saving as MP3..."), 0, QStringLiteral("MP3 Conversion Failed!"));
+}
+
+void TAppForm::ShowSaveProgress(TSaveJob *AJob, const QString &ALabel, int AShowAfterMs, const QString &AFailure)
+{
+    // The event loop keeps turning meanwhile; the dialog keeps the window from
+    // starting a run over the result being saved.
+    FSaveProgress = new TSaveProgress(this, AJob, ALabel, AShowAfterMs);
+    const QString target = SaveDialog1.FileName;
+    connect(FSaveProgress, &TSaveProgress::Done, this,
+            [this, target, AFailure](bool ASaved, bool ACancelled, const QString &) {
+                if (ASaved)
+                    ShowSaved(target);
+                else if (!ACancelled)
+                    TUserDialogs::ShowMessage(AFailure, QStringLiteral("Error"), TUserDialogs::IconError);
+            });
 }

@@ -16,6 +16,8 @@ class QTimer;
 class QTreeWidgetItem;
 class TNewVer;
 class TProcessRunner;
+class TSaveJob;
+class TSaveProgress;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -90,6 +92,7 @@ private:
     void ShowUpdatePopup();
     bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
     void ShowSaved(const QString &APath);
+    void ShowSaveProgress(TSaveJob *AJob, const QString &ALabel, int AShowAfterMs, const QString &AFailure);
 
     std::unique_ptr<Ui::TAppForm> FUi;
     QTimer *TimerChecker;
@@ -108,4 +111,5 @@ private:
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    QPointer<TSaveProgress> FSaveProgress; // the save under way, if any
 };

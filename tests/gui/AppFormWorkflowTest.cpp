@@ -6,10 +6,12 @@
 #include "effects/EffectPresets.h"
 #include "effects/SoundFileHasSamples.h"
 #include "gui/MediaPlayer.h"
+#include "gui/QuitOnTermination.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
 #include "process/ProcessRunner.h"
+#include "support/AudioFiles.h"
 #include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundInputs.h"
@@ -24,6 +26,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -31,6 +34,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -181,6 +185,7 @@ protected:
 
     void ExpectOneMessage(const char *AText, const char *ACaption, int AIcon)
     {
+        ASSERT_TRUE(WaitFor([&] { return !FMessages.isEmpty(); }));
         ASSERT_EQ(FMessages.size(), 1);
         EXPECT_EQ(FMessages[0].Text, QString::fromUtf8(AText));
         EXPECT_EQ(FMessages[0].Caption, QString::fromUtf8(ACaption));
@@ -554,8 +559,10 @@ protected:
         FDialogs.clear();
     }
 
+    // Saving goes on while the event loop turns: waits for its box.
     void ExpectCompleted(const QString &APath)
     {
+        ASSERT_TRUE(WaitFor([&] { return !FMessages.isEmpty(); }));
         ASSERT_EQ(FMessages.size(), 1);
         EXPECT_EQ(FMessages[0].Text, QStringLiteral("Completed!\r\rLocation: ") + APath);
         EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Complete"));
@@ -716,6 +723,79 @@ TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
     ASSERT_TRUE(WaitForEnd(1));
     EXPECT_EQ(Status(1), QStringLiteral("Complete")) << Log().toStdString();
     EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+}
+
+// ---- Saving while the window stays responsive --------------------------------
+
+class AppFormLongSaveTest : public AppFormSaveTest
+{
+protected:
+    // The result becomes a long one, so its conversion is still under way
+    // when the test acts; the target exists already.
+    void SetUp() override
+    {
+        AppFormSaveTest::SetUp();
+        ASSERT_EQ(RunFfmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=600"),
+                             QStringLiteral("-ar"), QStringLiteral("8000"), WorkFile()})
+                      .ExitCode,
+                  0);
+        QFile file(FTarget);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's older file");
+    }
+
+    QStringList SaveFolderFiles() const
+    {
+        return QDir(FSaveFolder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+    void ExpectTargetAsItWas() const
+    {
+        EXPECT_EQ(Contents(FTarget), QByteArray("the user's older file"));
+        EXPECT_EQ(SaveFolderFiles(), QStringList{QStringLiteral("old.mp3")}) << "a file left beside the target";
+    }
+
+    QTemporaryDir FSaveFolder;
+    const QString FTarget = FSaveFolder.filePath(QStringLiteral("old.mp3"));
+};
+
+TEST_F(AppFormLongSaveTest, Mp3SaveShowsAModalProgressWhoseCancelKeepsTheTarget)
+{
+    FAnswers << FTarget;
+    Child<QAction>("SaveasMP31")->trigger(); // returns at once: the conversion goes on
+    QProgressDialog *progress = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        progress = FForm->findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
+        return progress && progress->isVisible();
+    }));
+    EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(progress->parentWidget(), FForm.get());
+    EXPECT_EQ(SaveFolderFiles().size(), 2) << "the conversion's own file beside the target";
+
+    // A second save is not offered while one is under way.
+    Child<QAction>("SaveasWAV1")->trigger();
+    EXPECT_EQ(FDialogs.size(), 1);
+
+    QPushButton *cancel = progress->findChild<QPushButton *>();
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !FForm->findChild<QProgressDialog *>(QStringLiteral("SaveProgress")); }));
+    EXPECT_TRUE(FMessages.isEmpty()) << "a cancelled save is no failure";
+    ExpectTargetAsItWas();
+}
+
+TEST_F(AppFormLongSaveTest, TerminationSignalDuringMp3SaveEndsTheLoopAndLeavesNothingBehind)
+{
+    const TQuitOnTermination quitOnTermination;
+    FAnswers << FTarget;
+    Child<QAction>("SaveasMP31")->trigger();
+    ASSERT_EQ(SaveFolderFiles().size(), 2);
+    // The window's main loop, ended by the signal instead of the whole program.
+    QTimer::singleShot(100, [] { raise(SIGTERM); });
+    EXPECT_EQ(QCoreApplication::exec(), 128 + SIGTERM);
+    FForm.reset(); // what the exit does next
+    ExpectTargetAsItWas();
 }
 
 } // namespace
