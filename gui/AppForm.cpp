@@ -314,6 +314,15 @@ void TAppForm::OpenSoundFiles(const QStringList &APaths)
     FSoundListIntake->Add(APaths, true);
 }
 
+void TAppForm::OpenFilesFromAnotherStart(const QStringList &APaths)
+{
+    FSoundListIntake->Add(APaths, false);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TAppForm::ButtonPlayClick()
 {
     if (FUi->ButtonPlay->text() == StopCaption) {

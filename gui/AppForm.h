@@ -47,6 +47,8 @@ public:
     // The files named at start-up: added in order, the first one selected; what
     // cannot be added is reported once the window shows.
     void OpenSoundFiles(const QStringList &APaths);
+    // Files that a later start handed over: added as if dropped, the window raised.
+    void OpenFilesFromAnotherStart(const QStringList &APaths);
 
 public slots:
     void ComboBox1Change();
