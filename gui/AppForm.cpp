@@ -10,10 +10,14 @@
 #include "effects/WavCopy.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
+#include "gui/GuiBuildSettings.h"
+#if TONARA_ONLINE
 #include "gui/FeedbackForm.h"
+#endif
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/SaveProgress.h"
+#include "gui/SoundListEditing.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -22,7 +26,9 @@
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
+#if TONARA_ONLINE
 #include "online/Checker.h"
+#endif
 #include "online/OnlineHelp.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
@@ -53,6 +59,9 @@ constexpr int StatusTextPadding = 24;
 // Where SetLanguageFile keeps the language dialog's choice.
 const QString LanguageSection = QStringLiteral("Settings");
 const QString LanguageValue = QStringLiteral("Language");
+
+// "0" turns the update check at start-up off; anything else leaves it on.
+const QString UpdateCheckValue = QStringLiteral("UpdateCheck");
 
 const QString PlayCaption = QStringLiteral("Play");
 const QString ProcessingText = QStringLiteral("Processing...");
@@ -88,6 +97,10 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->setInterval(1000);
     ConnectHandlers();
     FSoundListIntake = new TSoundListIntake(FUi->ListView1);
+    SetStandardShortcuts();
+    CreateListEditing();
+    CreateUpdateCheckEntry();
+    RemoveOnlineEntries();
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
@@ -207,6 +220,58 @@ void TAppForm::CreatePopupMenu()
     connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
 }
 
+void TAppForm::SetStandardShortcuts()
+{
+    // The keys every desktop program uses for these; F1 stays in the form. A
+    // desktop without keys of its own for Save As and Quit gets the usual ones.
+    const auto standardOr = [](QKeySequence::StandardKey AKey, QKeyCombination AUsual) {
+        const QKeySequence keys(AKey);
+        return keys.isEmpty() ? QKeySequence(AUsual) : keys;
+    };
+    FUi->AddSoundFile1->setShortcut(QKeySequence::Open);
+    FUi->SaveasWAV2->setShortcut(QKeySequence::Save);
+    FUi->SaveasMP32->setShortcut(standardOr(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    FUi->Exit1->setShortcut(standardOr(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+}
+
+void TAppForm::CreateListEditing()
+{
+    FListEditing = new TSoundListEditing(FUi->ListView1, [this]() -> QTreeWidgetItem * {
+        return ProcessRunner1->IsRunning() ? FProcessedItem : nullptr;
+    });
+    connect(FListEditing, &TSoundListEditing::ItemRemoving, this, [this](QTreeWidgetItem *AItem) {
+        if (AItem == FProcessedItem)
+            FProcessedItem = nullptr;
+    });
+    FUi->File1->insertActions(FUi->N1, {FListEditing->RemoveAction(), FListEditing->ClearAction()});
+}
+
+void TAppForm::CreateUpdateCheckEntry()
+{
+    CheckforUpdates1 = new QAction(QStringLiteral("Check for Updates at Start-up"), this);
+    CheckforUpdates1->setObjectName(QStringLiteral("CheckforUpdates1"));
+    CheckforUpdates1->setCheckable(true);
+    CheckforUpdates1->setChecked(SettingsStore().ReadString(LanguageSection, UpdateCheckValue, QString())
+                                 != QStringLiteral("0"));
+    FUi->Help1->insertAction(FUi->N4, CheckforUpdates1);
+    connect(CheckforUpdates1, &QAction::triggered, this, &TAppForm::CheckforUpdates1Click);
+}
+
+void TAppForm::CheckforUpdates1Click()
+{
+    // Read at the next start: this start's check has been made or skipped already.
+    SettingsStore().WriteString(LanguageSection, UpdateCheckValue,
+                                CheckforUpdates1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TAppForm::RemoveOnlineEntries()
+{
+#if !TONARA_ONLINE
+    for (QAction *entry : {FUi->UpdateNotifications1, CheckforUpdates1, FUi->SendFeedback1})
+        FUi->Help1->removeAction(entry);
+#endif
+}
+
 void TAppForm::FillEffectList()
 {
     for (const TEffectPreset &preset : EffectPresets())
@@ -267,13 +332,20 @@ void TAppForm::About1Click()
 
 void TAppForm::SendFeedback1Click()
 {
+#if TONARA_ONLINE
     TFeedbackForm form(this);
     form.exec();
+#endif
 }
 
 void TAppForm::TimerCheckerTimer()
 {
     if (FUpdateCheckMarker == 0) {
+        if (!TONARA_ONLINE || !CheckforUpdates1->isChecked()) {
+            // Nothing is sent: the user (or the build) turned the check off.
+            TimerChecker->stop();
+            return;
+        }
         FUpdateCheckMarker = 1;
         StartUpdateCheck();
         return;
@@ -292,8 +364,10 @@ void TAppForm::TimerCheckerTimer()
 
 void TAppForm::StartUpdateCheck()
 {
+#if TONARA_ONLINE
     // On a thread of its own: the window stays responsive whatever the server does.
     TChecker::Start(FUpdateResults, GuiThreadNotice());
+#endif
 }
 
 void TAppForm::ShowUpdatePopup()
@@ -305,8 +379,8 @@ void TAppForm::AddSoundFile1Click()
 {
     if (!TUserDialogs::OpenFileName(this, OpenDialog1))
         return;
-    // Not selected, not checked for duplicates or existence.
-    new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+    // Not selected, not checked for existence; a file in the list already stays once.
+    FSoundListIntake->AddOne(OpenDialog1.FileName);
 }
 
 void TAppForm::OpenSoundFiles(const QStringList &APaths)

@@ -18,6 +18,7 @@ class TNewVer;
 class TProcessRunner;
 class TSaveJob;
 class TSaveProgress;
+class TSoundListEditing;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -86,6 +87,11 @@ private:
     void ConnectHandlers();
     void CreateProcessRunner();
     void CreatePopupMenu();
+    void SetStandardShortcuts();
+    void CreateListEditing();
+    void CreateUpdateCheckEntry();
+    void CheckforUpdates1Click();
+    void RemoveOnlineEntries();
     void StartRun(QTreeWidgetItem *AItem);
     void StopRunOrPlayback();
     void PlayResult();
@@ -114,4 +120,6 @@ private:
     TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
     QPointer<TSaveProgress> FSaveProgress; // the save under way, if any
+    TSoundListEditing *FListEditing = nullptr;
+    QAction *CheckforUpdates1 = nullptr; // Help › "Check for Updates at Start-up"
 };

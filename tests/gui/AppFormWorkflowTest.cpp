@@ -18,6 +18,7 @@
 #include "support/VersionFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -241,17 +242,93 @@ TEST_F(AppFormWorkflowTest, AddSoundFileAsksForOneFileAndAppendsItUnselected)
     EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("mp3"));
     EXPECT_EQ(FDialogs[0].Request.Options, TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
 
-    // The same file twice, and one that does not exist: all taken as they are.
+    // The same file twice (once by another spelling of its path) is listed
+    // once; one that does not exist is taken as it is.
     AddFile(Input(QStringLiteral("short.wav")));
-    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.wav")).replace(QStringLiteral("/short.wav"), QStringLiteral("/./short.wav")));
     AddFile(QStringLiteral("/no/such/file.mp3"));
-    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
     EXPECT_EQ(List()->topLevelItem(0)->text(0), Input(QStringLiteral("short.wav")));
-    EXPECT_EQ(List()->topLevelItem(2)->text(0), QStringLiteral("/no/such/file.mp3"));
-    for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(List()->topLevelItem(1)->text(0), QStringLiteral("/no/such/file.mp3"));
+    for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Status(i), QString());
     EXPECT_TRUE(List()->selectedItems().isEmpty());
     EXPECT_TRUE(FMessages.isEmpty());
+}
+
+// ---- Shortcuts and list editing ---------------------------------------------
+
+// Key sequences are made in the test: the standard ones need the application.
+// Where the desktop has no key for an entry, the usual one is given.
+struct TShortcutCase
+{
+    const char *Action;
+    QKeySequence::StandardKey Standard;
+    QKeyCombination PlainKey = {}; // when Standard is UnknownKey or the desktop has none
+};
+
+class StandardShortcut : public AppFormWorkflowTest, public ::testing::WithParamInterface<TShortcutCase>
+{};
+
+TEST_P(StandardShortcut, IsTheDesktopsKey)
+{
+    QKeySequence keys(GetParam().Standard);
+    if (keys.isEmpty())
+        keys = QKeySequence(GetParam().PlainKey);
+    EXPECT_FALSE(keys.isEmpty());
+    EXPECT_EQ(Child<QAction>(GetParam().Action)->shortcut(), keys);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, StandardShortcut,
+    ::testing::Values(TShortcutCase{"AddSoundFile1", QKeySequence::Open},
+                      TShortcutCase{"SaveasWAV2", QKeySequence::Save},
+                      TShortcutCase{"SaveasMP32", QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+                      TShortcutCase{"Exit1", QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+                      TShortcutCase{"Help2", QKeySequence::UnknownKey, QKeyCombination(Qt::Key_F1)},
+                      TShortcutCase{"RemovefromList1", QKeySequence::Delete}),
+    [](const ::testing::TestParamInfo<TShortcutCase> &AInfo) { return std::string(AInfo.param.Action); });
+
+TEST_F(AppFormWorkflowTest, DeleteAndClearTakeFilesOffTheListButNotTheOneBeingProcessed)
+{
+    const QString held = MakeFifo(QStringLiteral("held.wav")); // the tool waits on it
+    AddFile(held);
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.mp3")));
+    QMenu *file = Child<QMenu>("File1");
+    const QList<QAction *> entries = file->actions();
+    ASSERT_GE(entries.size(), 3);
+    EXPECT_EQ(entries[1]->text(), QStringLiteral("Remove from List"));
+    EXPECT_EQ(entries[2]->text(), QStringLiteral("Clear List"));
+
+    List()->setCurrentItem(List()->topLevelItem(0));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    QApplication::setActiveWindow(FForm.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FForm.get()));
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_Delete); // the file being processed
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    List()->setCurrentItem(List()->topLevelItem(1));
+    QTest::keyClick(List(), Qt::Key_Delete);
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
+    EXPECT_EQ(List()->topLevelItem(1)->text(0), Input(QStringLiteral("short.mp3")));
+    EXPECT_TRUE(QFile::exists(Input(QStringLiteral("short.wav")))) << "taken off the list, not off the disk";
+
+    AddFile(Input(QStringLiteral("short.wav")));
+    Child<QAction>("ClearList1")->trigger();
+    ASSERT_EQ(List()->topLevelItemCount(), 1);
+    ClickPlay(); // Stop
+    ASSERT_TRUE(WaitForEnd(0));
+    Child<QAction>("ClearList1")->trigger();
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_TRUE(QFile::exists(held));
+
+    // A run over a new list after the processed item went.
+    AddFile(Input(QStringLiteral("short.wav")));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Complete"));
 }
 
 TEST_F(AppFormWorkflowTest, PlayWithAnEmptyListWarns)
