@@ -6,6 +6,7 @@
 #include "gui/QuitOnTermination.h"
 #include "gui/SingleInstance.h"
 #include "platform/ChildProcess.h"
+#include "platform/FileName.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ QStringList ArgumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << Platform::DecodeFileName(argv[i]);
     return arguments;
 }
 

@@ -4,6 +4,7 @@
 #include "effects/FileBesideTarget.h"
 #include "effects/FileSizeOf.h"
 #include "effects/RunAndWait.h"
+#include "effects/SaveTarget.h"
 #include "effects/WavCopy.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutableFolder.h"
@@ -41,7 +42,13 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
 
 std::unique_ptr<TFileBesideTarget> CreateMp3BesideTarget(const QString &ATarget, QString *AWhy)
 {
-    auto converted = std::make_unique<TFileBesideTarget>(ATarget);
+    const QString refusal = SaveTargetRefusal(ATarget);
+    if (!refusal.isEmpty()) {
+        Fail(AWhy, refusal);
+        return nullptr;
+    }
+    // A link stays: the file it points to is replaced.
+    auto converted = std::make_unique<TFileBesideTarget>(SaveTargetFile(ATarget));
     if (converted->Create())
         return converted;
     Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(ATarget, converted->ErrorText()));
@@ -68,7 +75,7 @@ bool ConcludeMp3Conversion(const TRunAndWaitResult &AResult, TFileBesideTarget &
 
 bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy, int AStopFd)
 {
-    // The tool runs in the executable's folder: relative names must not move there.
+    // The tool runs in the executable\'s folder: relative names must not move there.
     const QString target = QFileInfo(ATarget).absoluteFilePath();
     const std::unique_ptr<TFileBesideTarget> converted = CreateMp3BesideTarget(target, AWhy);
     if (!converted)

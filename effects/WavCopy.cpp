@@ -1,8 +1,16 @@
 #include "effects/WavCopy.h"
 
+#include "effects/FileBesideTarget.h"
 #include "effects/FileSizeOf.h"
+#include "effects/SaveTarget.h"
+#include "platform/FileName.h"
 
+#include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +30,9 @@ TWavCopy::TWavCopy(QObject *AParent)
     : TSaveJob(AParent)
 {}
 
+// A copy not committed is deleted with FBeside; the target stays as it was.
+TWavCopy::~TWavCopy() = default;
+
 bool TWavCopy::Open(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
 {
     if (!FileExists(AWorkFile))
@@ -30,9 +41,22 @@ bool TWavCopy::Open(const QString &AWorkFile, const QString &ATarget, QString *A
     if (!FSource.open(QIODevice::ReadOnly))
         return Fail(AWhy, QStringLiteral("cannot read %1: %2").arg(AWorkFile, FSource.errorString()));
     FSize = FSource.size();
-    FTarget.setFileName(ATarget);
-    if (!FTarget.open(QIODevice::WriteOnly))
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, FTarget.errorString()));
+    const QString refusal = SaveTargetRefusal(ATarget);
+    if (!refusal.isEmpty())
+        return Fail(AWhy, refusal);
+    FTargetName = ATarget;
+    // Written beside the target and renamed over it, opened by the name's own bytes.
+    FBeside = std::make_unique<TFileBesideTarget>(SaveTargetFile(QFileInfo(ATarget).absoluteFilePath()));
+    if (!FBeside->Create())
+        return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(ATarget, FBeside->ErrorText()));
+    const int fd = ::open(Platform::EncodeFileName(FBeside->Path()).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0 || !FTarget.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        FBeside.reset();
+        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, QString::fromLocal8Bit(strerror(error))));
+    }
     return true;
 }
 
@@ -42,8 +66,9 @@ TWavCopy::TStep TWavCopy::CopyChunk(QString *AWhy)
         return TStep::Done;
     const QByteArray chunk = FSource.read(ChunkSize);
     if ((chunk.isEmpty() && FSource.error() != QFileDevice::NoError) || FTarget.write(chunk) != chunk.size()) {
-        FTarget.cancelWriting();
-        Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(FTarget.fileName(), FTarget.errorString()));
+        Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(FTargetName, FTarget.errorString()));
+        FTarget.close();
+        FBeside.reset();
         return TStep::Failed;
     }
     return TStep::More;
@@ -51,8 +76,18 @@ TWavCopy::TStep TWavCopy::CopyChunk(QString *AWhy)
 
 bool TWavCopy::Commit(QString *AWhy)
 {
-    if (!FTarget.commit())
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(FTarget.fileName(), FTarget.errorString()));
+    const bool flushed = FTarget.flush();
+    const QString error = FTarget.errorString();
+    FTarget.close();
+    if (!flushed) {
+        FBeside.reset();
+        return Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(FTargetName, error));
+    }
+    const bool replaced = FBeside->ReplaceTarget();
+    const QString replaceError = FBeside->ErrorText();
+    FBeside.reset();
+    if (!replaced)
+        return Fail(AWhy, QStringLiteral("cannot replace %1: %2").arg(FTargetName, replaceError));
     return true;
 }
 
@@ -80,8 +115,8 @@ void TWavCopy::Cancel()
         return;
     FTimer->stop();
     FCancelled = true;
-    FTarget.cancelWriting();
-    FTarget.commit(); // refused after the cancel: only closes, the target is untouched
+    FTarget.close();
+    FBeside.reset(); // the copy goes, the target is untouched
     emit Finished(false, QStringLiteral("the copy was stopped"));
 }
 

@@ -3,7 +3,9 @@
 #include "effects/SaveJob.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <memory>
+
+class TFileBesideTarget;
 
 class QTimer;
 
@@ -18,8 +20,10 @@ class TWavCopy : public TSaveJob
 
 public:
     explicit TWavCopy(QObject *AParent = nullptr);
+    ~TWavCopy() override;
 
-    // Opens both files; false (with a short English reason) on failure.
+    // Refuses a target that is not a regular file (a link is written through),
+    // then opens both files; false (with a short English reason) on failure.
     bool Open(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr);
     // After Open: copies everything now and commits; false with the reason.
     bool CopyAll(QString *AWhy = nullptr);
@@ -34,7 +38,9 @@ private:
     void CopyNextChunk();
 
     QFile FSource;
-    QSaveFile FTarget;
+    QString FTargetName;
+    std::unique_ptr<TFileBesideTarget> FBeside; // the copy, renamed over the target at the end
+    QFile FTarget;                              // writes FBeside
     QTimer *FTimer = nullptr;
     qint64 FSize = 0;
 };

@@ -1,11 +1,14 @@
 #include "gui/AppForm.h"
 
+#include "audio/RecordingPlace.h"
 #include "effects/EffectPresets.h"
+#include "effects/EffectRun.h"
 #include "effects/FileSizeOf.h"
 #include "effects/Mp3Conversion.h"
 #include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
 #include "effects/RunFacts.h"
+#include "effects/SaveTarget.h"
 #include "effects/SourceForRun.h"
 #include "effects/WavCopy.h"
 #include "gui/AboutBox.h"
@@ -16,6 +19,9 @@
 #endif
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/ProcessAll.h"
+#include "gui/PreviewControl.h"
+#include "gui/RecorderForm.h"
 #include "gui/SaveProgress.h"
 #include "gui/SoundListEditing.h"
 #include "gui/SoundListIntake.h"
@@ -76,7 +82,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     , FUi(std::make_unique<Ui::TAppForm>())
     , TimerChecker(new QTimer(this))
     , FUpdateResults(std::make_shared<TUpdateCheckResults>())
-    , ProcessRunner1(new TProcessRunner(this))
+    , FPlayRun(new TEffectRun(this))
     , MediaPlayer1(new TMediaPlayer(this))
 {
     Q_INIT_RESOURCE(tonara_icons);
@@ -86,7 +92,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     SizeListColumns();
     FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
-    CreateProcessRunner();
+    CreatePlayRun();
     CreatePopupMenu();
     OpenDialog1.Filter = QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav");
     OpenDialog1.DefaultExt = QStringLiteral("mp3");
@@ -97,6 +103,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->setInterval(1000);
     ConnectHandlers();
     FSoundListIntake = new TSoundListIntake(FUi->ListView1);
+    CreateProcessAll();
     SetStandardShortcuts();
     CreateListEditing();
     CreateUpdateCheckEntry();
@@ -107,7 +114,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     try {
         FormCreate(AExeFileName.isEmpty() ? Platform::ExecutablePath() : AExeFileName);
     } catch (const std::exception &error) {
-        ShowStandardErrorBox(error);
+        ShowStandardErrorBox(error, AppDataFolder.isEmpty() ? UseNewWorkFileHere() : QString());
     }
     TimerChecker->start(); // first tick about a second after the window is created
 }
@@ -123,14 +130,20 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
     ClaimWorkFile();
+    // Recordings whose program was killed get the header they never received.
+    TRecordingPlace::RepairLeftovers();
 
     // The language chosen in the language dialog, else the automatic choice.
     LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
 }
 
-void TAppForm::ShowStandardErrorBox(const std::exception &AError)
+void TAppForm::ShowStandardErrorBox(const std::exception &AError, const QString &AWorkFile)
 {
-    TUserDialogs::ShowStandardError(QString::fromUtf8(AError.what()));
+    QString text = QString::fromUtf8(AError.what());
+    // Without the data folder, results go to a new file in the current folder.
+    if (!AWorkFile.isEmpty())
+        text += QStringLiteral("\n\nResults go to: ") + AWorkFile;
+    TUserDialogs::ShowStandardError(text);
 }
 
 void TAppForm::SetClientSize(int AWidth, int AHeight)
@@ -181,26 +194,22 @@ void TAppForm::ConnectHandlers()
     connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
+    connect(FUi->RecordVoice1, &QAction::triggered, this, &TAppForm::RecordVoice1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
     connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
     connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+    FPreviewControl =
+        new TPreviewControl(FUi->ButtonPreview, FUi->ComboBox1, FUi->TrackBar1, FUi->TrackBar2, FUi->ListView1);
 }
 
-void TAppForm::CreateProcessRunner()
+void TAppForm::CreatePlayRun()
 {
-    // No time limits: a long effect on a long file may take minutes. The
-    // working folder stays unset; the tool is found beside the executable or on
-    // the PATH.
-    ProcessRunner1->setObjectName(QStringLiteral("ProcessRunner1"));
-    ProcessRunner1->SetInputToOutput(false);
-    ProcessRunner1->SetMaxTimeAfterBeginning(0);
-    ProcessRunner1->SetMaxTimeAfterLastOutput(0);
-    ProcessRunner1->SetOnNewLine([this](QObject *ASender, const QString &ANewLine, TOutputType AOutputType) {
-        ProcessRunner1NewLine(ASender, ANewLine, AOutputType);
-    });
-    ProcessRunner1->SetOnTerminated([this](QObject *ASender) { ProcessRunner1Terminated(ASender); });
+    FPlayRun->Runner()->setObjectName(QStringLiteral("ProcessRunner1"));
+    connect(FPlayRun, &TEffectRun::NewLine, this, &TAppForm::PlayRunNewLine);
+    connect(FPlayRun, &TEffectRun::ProgressChanged, this, &TAppForm::ShowPlayRunProgress);
+    connect(FPlayRun, &TEffectRun::Finished, this, &TAppForm::PlayRunFinished);
     // The runner's own error box (a tool that cannot be started, ...), shown
     // through the window's dialogs like every other message.
     TProcessRunner::SetErrorDisplay([](const QString &ACaption, const QString &AText) {
@@ -236,8 +245,9 @@ void TAppForm::SetStandardShortcuts()
 
 void TAppForm::CreateListEditing()
 {
-    FListEditing = new TSoundListEditing(FUi->ListView1, [this]() -> QTreeWidgetItem * {
-        return ProcessRunner1->IsRunning() ? FProcessedItem : nullptr;
+    // Process All knows its files by their place in the list: none may go meanwhile.
+    FListEditing = new TSoundListEditing(FUi->ListView1, [this](QTreeWidgetItem *AItem) {
+        return FProcessAll->IsRunning() || (FPlayRun->IsRunning() && AItem == FProcessedItem);
     });
     connect(FListEditing, &TSoundListEditing::ItemRemoving, this, [this](QTreeWidgetItem *AItem) {
         if (AItem == FProcessedItem)
@@ -270,6 +280,16 @@ void TAppForm::RemoveOnlineEntries()
     for (QAction *entry : {FUi->UpdateNotifications1, CheckforUpdates1, FUi->SendFeedback1})
         FUi->Help1->removeAction(entry);
 #endif
+}
+
+void TAppForm::CreateProcessAll()
+{
+    FProcessAll = new TProcessAll(FUi->ListView1, FUi->ButtonPlay);
+    auto *action = new QAction(QStringLiteral("Process All Files..."), this);
+    action->setObjectName(QStringLiteral("ProcessAllFiles1"));
+    action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    FUi->File1->insertAction(FUi->RecordVoice1, action);
+    connect(action, &QAction::triggered, this, &TAppForm::ProcessAllFiles1Click);
 }
 
 void TAppForm::FillEffectList()
@@ -366,7 +386,7 @@ void TAppForm::StartUpdateCheck()
 {
 #if TONARA_ONLINE
     // On a thread of its own: the window stays responsive whatever the server does.
-    TChecker::Start(FUpdateResults, GuiThreadNotice());
+    FUpdateCheck = TChecker::Start(FUpdateResults, GuiThreadNotice());
 #endif
 }
 
@@ -381,6 +401,19 @@ void TAppForm::AddSoundFile1Click()
         return;
     // Not selected, not checked for existence; a file in the list already stays once.
     FSoundListIntake->AddOne(OpenDialog1.FileName);
+}
+
+void TAppForm::RecordVoice1Click()
+{
+    if (!RecorderForm1) {
+        RecorderForm1 = new TRecorderForm(this);
+        // Added like a file from the command line: at the end, selected.
+        connect(RecorderForm1, &TRecorderForm::RecordingFinished, this,
+                [this](const QString &APath) { FSoundListIntake->Add({APath}, true); });
+    }
+    RecorderForm1->show();
+    RecorderForm1->raise();
+    RecorderForm1->activateWindow();
 }
 
 void TAppForm::OpenSoundFiles(const QStringList &APaths)
@@ -399,6 +432,11 @@ void TAppForm::OpenFilesFromAnotherStart(const QStringList &APaths)
 
 void TAppForm::ButtonPlayClick()
 {
+    // During "Process All" the button stops the runs under way.
+    if (FProcessAll->IsRunning()) {
+        FProcessAll->Stop();
+        return;
+    }
     if (FUi->ButtonPlay->text() == StopCaption) {
         StopRunOrPlayback();
         return;
@@ -411,7 +449,21 @@ void TAppForm::ButtonPlayClick()
                                   TUserDialogs::IconWarning);
         return;
     }
+    // Play's result is heard alone.
+    FPreviewControl->Stop();
     StartRun(list->selectedItems().constFirst());
+}
+
+void TAppForm::ProcessAllFiles1Click()
+{
+    if (FPlayRun->IsRunning() || FProcessAll->IsRunning())
+        return;
+    if (FUi->ListView1->topLevelItemCount() == 0) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return;
+    }
+    FProcessAll->Start(FUi->ComboBox1->currentText(), FUi->TrackBar1->value(), FUi->TrackBar2->value(), WorkFile());
 }
 
 void TAppForm::StartRun(QTreeWidgetItem *AItem)
@@ -421,20 +473,12 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
     AItem->setText(StatusColumn, ProcessingText);
     // Saving offers the last complete result only, never a run under way.
     FUi->ButtonSave->setEnabled(false);
-    const QString inputPath = AItem->text(0);
     MediaPlayer1->Close(); // lets go of the previous result before it is deleted
     try {
-        const QString effect = FUi->ComboBox1->currentText();
-        const int rate = FUi->TrackBar1->value();
-        const int tempo = FUi->TrackBar2->value();
-        const QString commandLine = BuildEffectCommand(SourceForRun(inputPath, WorkFile()), effect, rate, tempo);
-        QFile::remove(WorkFile());
-        ProcessRunner1->SetCommandLine(commandLine);
-        ProcessRunner1->Execute();
+        FPlayRun->Start({AItem->text(0), FUi->ComboBox1->currentText(), FUi->TrackBar1->value(),
+                         FUi->TrackBar2->value(), WorkFile()});
         // From here on the run is this item's, whatever gets selected meanwhile.
         FProcessedItem = AItem;
-        FProgress.Reset();
-        FProgress.SetLengthFactor(EffectLengthFactor(effect, rate, tempo));
         ShowProgress(TStatusProgressDelegate::Indeterminate);
     } catch (const std::exception &) {
         // The caption stays "Stop": one press brings "Play" back.
@@ -446,7 +490,7 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
 void TAppForm::StopRunOrPlayback()
 {
     AbortRequested = true;
-    ProcessRunner1->Stop();
+    FPlayRun->Stop();
     // A stopped play reports its end, which brings "Play" back.
     if (MediaPlayer1->IsPlaying())
         MediaPlayer1->Stop();
@@ -454,16 +498,15 @@ void TAppForm::StopRunOrPlayback()
         FUi->ButtonPlay->setText(PlayCaption);
 }
 
-void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType AOutputType)
+void TAppForm::PlayRunNewLine(const QString &ANewLine, TOutputType)
 {
     FUi->Memo1->appendPlainText(ANewLine);
-    // Another instance's file appeared under our name: the tool must not wait
-    // for an answer that never comes, nor replace that file.
-    if (AsksToOverwrite(ANewLine))
-        ProcessRunner1->SendLine(QStringLiteral("N"), true);
-    if (FProgress.FeedOutput(ANewLine, AOutputType))
-        ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
-                                          : QVariant(TStatusProgressDelegate::Indeterminate));
+}
+
+void TAppForm::ShowPlayRunProgress()
+{
+    const std::optional<double> fraction = FPlayRun->Fraction();
+    ShowProgress(fraction ? QVariant(*fraction) : QVariant(TStatusProgressDelegate::Indeterminate));
 }
 
 void TAppForm::ShowProgress(const QVariant &AValue)
@@ -472,15 +515,13 @@ void TAppForm::ShowProgress(const QVariant &AValue)
         FProcessedItem->setData(StatusColumn, TStatusProgressDelegate::ProgressRole, AValue);
 }
 
-void TAppForm::ProcessRunner1Terminated(QObject *)
+void TAppForm::PlayRunFinished(TRunOutcome AOutcome, const QString &)
 {
     ShowProgress(QVariant());
-    const QList<QTreeWidgetItem *> selected = FUi->ListView1->selectedItems();
-    QTreeWidgetItem *item = selected.isEmpty() ? FProcessedItem : selected.constFirst();
-    const TRunOutcome outcome = DecideRunOutcome(RunFactsOf(WorkFile(), *ProcessRunner1, AbortRequested));
-    if (item)
-        item->setText(StatusColumn, RunOutcomeText(outcome));
-    if (outcome != TRunOutcome::Complete)
+    // The row that was processed, whichever is selected now.
+    if (FProcessedItem)
+        FProcessedItem->setText(StatusColumn, RunOutcomeText(AOutcome));
+    if (AOutcome != TRunOutcome::Complete)
         return;
     FUi->ButtonSave->setEnabled(true);
     PlayResult();
@@ -537,7 +578,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
-    return TUserDialogs::SaveFileName(this, SaveDialog1);
+    if (!TUserDialogs::SaveFileName(this, SaveDialog1))
+        return false;
+    const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
+    if (!refusal.isEmpty()) {
+        TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);
+        return false;
+    }
+    return true;
 }
 
 void TAppForm::ShowSaved(const QString &APath)
@@ -551,9 +599,11 @@ void TAppForm::SaveasWAV1Click()
     if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
         return;
     auto *copy = new TWavCopy;
-    if (!copy->Start(WorkFile(), SaveDialog1.FileName)) {
+    QString why;
+    if (!copy->Start(WorkFile(), SaveDialog1.FileName, &why)) {
         delete copy;
-        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!"), QStringLiteral("Error"), TUserDialogs::IconError);
+        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!\r\r") + why, QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
         return;
     }
     // A copy is mostly over at once; only a large one shows its progress.
@@ -565,9 +615,10 @@ void TAppForm::SaveasMP31Click()
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
     auto *conversion = new TMp3Conversion;
-    if (!conversion->Start(WorkFile(), SaveDialog1.FileName)) {
+    QString why;
+    if (!conversion->Start(WorkFile(), SaveDialog1.FileName, &why)) {
         delete conversion;
-        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
+        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!\r\r") + why, QStringLiteral("Error"),
                                   TUserDialogs::IconError);
         return;
     }
@@ -581,10 +632,11 @@ void TAppForm::ShowSaveProgress(TSaveJob *AJob, const QString &ALabel, int AShow
     FSaveProgress = new TSaveProgress(this, AJob, ALabel, AShowAfterMs);
     const QString target = SaveDialog1.FileName;
     connect(FSaveProgress, &TSaveProgress::Done, this,
-            [this, target, AFailure](bool ASaved, bool ACancelled, const QString &) {
+            [this, target, AFailure](bool ASaved, bool ACancelled, const QString &AWhy) {
                 if (ASaved)
                     ShowSaved(target);
                 else if (!ACancelled)
-                    TUserDialogs::ShowMessage(AFailure, QStringLiteral("Error"), TUserDialogs::IconError);
+                    TUserDialogs::ShowMessage(AFailure + QStringLiteral("\r\r") + AWhy, QStringLiteral("Error"),
+                                              TUserDialogs::IconError);
             });
 }

@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QTreeWidget>
 
-TSoundListEditing::TSoundListEditing(QTreeWidget *AList, std::function<QTreeWidgetItem *()> ABusyItem)
+TSoundListEditing::TSoundListEditing(QTreeWidget *AList, std::function<bool(QTreeWidgetItem *)> AIsBusy)
     : QObject(AList)
     , FList(AList)
-    , FBusyItem(std::move(ABusyItem))
+    , FIsBusy(std::move(AIsBusy))
     , FRemove(new QAction(QStringLiteral("Remove from List"), this))
     , FClear(new QAction(QStringLiteral("Clear List"), this))
 {
@@ -32,9 +32,8 @@ void TSoundListEditing::Clear()
 
 void TSoundListEditing::Remove(const QList<QTreeWidgetItem *> &AItems)
 {
-    QTreeWidgetItem *busy = FBusyItem();
     for (QTreeWidgetItem *item : AItems) {
-        if (item == busy)
+        if (FIsBusy(item))
             continue;
         emit ItemRemoving(item);
         delete item;

@@ -15,8 +15,8 @@ class TSoundListEditing : public QObject
     Q_OBJECT
 
 public:
-    // ABusyItem names the item of the run under way, or nullptr.
-    TSoundListEditing(QTreeWidget *AList, std::function<QTreeWidgetItem *()> ABusyItem);
+    // AIsBusy tells whether an item's file is being processed (and must stay).
+    TSoundListEditing(QTreeWidget *AList, std::function<bool(QTreeWidgetItem *)> AIsBusy);
 
     QAction *RemoveAction() const { return FRemove; }
     QAction *ClearAction() const { return FClear; }
@@ -32,7 +32,7 @@ private:
     void Remove(const QList<QTreeWidgetItem *> &AItems);
 
     QTreeWidget *FList;
-    std::function<QTreeWidgetItem *()> FBusyItem;
+    std::function<bool(QTreeWidgetItem *)> FIsBusy;
     QAction *FRemove;
     QAction *FClear;
 };
