@@ -253,7 +253,10 @@ void TAppForm::CreateListEditing()
         if (AItem == FProcessedItem)
             FProcessedItem = nullptr;
     });
-    FUi->File1->insertActions(FUi->N1, {FListEditing->RemoveAction(), FListEditing->ClearAction()});
+    // Beside Add Sound File: the entries that change the list go together.
+    const QList<QAction *> entries = FUi->File1->actions();
+    FUi->File1->insertActions(entries.value(entries.indexOf(FUi->AddSoundFile1) + 1),
+                              {FListEditing->RemoveAction(), FListEditing->ClearAction()});
 }
 
 void TAppForm::CreateUpdateCheckEntry()
