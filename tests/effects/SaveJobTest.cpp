@@ -8,6 +8,8 @@
 #include "support/SoundInputs.h"
 #include "support/WaitFor.h"
 
+#include <QFileInfo>
+
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -189,5 +191,58 @@ TEST_F(SaveJobTest, WavCopyCancelledHalfWayKeepsTheTarget)
     EXPECT_EQ(Contents(target), QByteArray("an older file"));
     EXPECT_EQ(Files(), QStringList{QStringLiteral("keep.wav")});
 }
+
+// The jobs' targets obey the command line's rules: a link is written through
+// and stays, anything but a regular file is refused before work starts.
+enum class TJobKind { Mp3, Wav };
+
+class SaveJobTarget : public SaveJobTest, public ::testing::WithParamInterface<TJobKind>
+{
+protected:
+    std::unique_ptr<TSaveJob> StartJob(const QString &AResult, const QString &ATarget, QString *AWhy)
+    {
+        if (GetParam() == TJobKind::Mp3) {
+            auto job = std::make_unique<TMp3Conversion>();
+            return job->Start(AResult, ATarget, AWhy) ? std::move(job) : nullptr;
+        }
+        auto job = std::make_unique<TWavCopy>();
+        return job->Start(AResult, ATarget, AWhy) ? std::move(job) : nullptr;
+    }
+};
+
+TEST_P(SaveJobTarget, ALinkIsWrittenThroughAndAFifoRefused)
+{
+    const QString result = Target(QStringLiteral("short.wav"));
+    ASSERT_TRUE(SoundInputs::Make(result, 0.5));
+    QTemporaryDir elsewhere;
+    const QString real = elsewhere.filePath(QStringLiteral("real"));
+    QFile(real).open(QIODevice::WriteOnly);
+    const QString link = Target(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(real, link));
+
+    QString why;
+    std::unique_ptr<TSaveJob> job = StartJob(result, link, &why);
+    ASSERT_TRUE(job) << why.toStdString();
+    QSignalSpy finished(job.get(), &TSaveJob::Finished);
+    ASSERT_TRUE(WaitUntil([&] { return !finished.isEmpty(); }));
+    EXPECT_TRUE(finished[0][0].toBool()) << finished[0][1].toString().toStdString();
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), real);
+    EXPECT_GT(QFileInfo(real).size(), 1000);
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("real")});
+
+    const QString fifo = Target(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(StartJob(result, fifo, &why));
+    EXPECT_TRUE(why.contains(fifo)) << why.toStdString();
+    struct stat after = {};
+    ASSERT_EQ(stat(QFile::encodeName(fifo).constData(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
+    EXPECT_EQ(Files(), (QStringList{QStringLiteral("link"), QStringLiteral("pipe"), QStringLiteral("short.wav")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, SaveJobTarget, ::testing::Values(TJobKind::Mp3, TJobKind::Wav),
+                         [](const ::testing::TestParamInfo<TJobKind> &AInfo) {
+                             return std::string(AInfo.param == TJobKind::Mp3 ? "Mp3" : "Wav");
+                         });
 
 } // namespace
