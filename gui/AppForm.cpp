@@ -177,7 +177,7 @@ void TAppForm::SizeListColumns()
     header->setSectionResizeMode(1, QHeaderView::Fixed);
     list->setTextElideMode(Qt::ElideMiddle);
     int width = header->sectionSizeHint(StatusColumn);
-    for (const QString &text : {ProcessingText, RunOutcomeText(TRunOutcome::Complete),
+    for (const QString &text : {TStatusProgressDelegate::BarText(ProcessingText, 1.0), RunOutcomeText(TRunOutcome::Complete),
                                 RunOutcomeText(TRunOutcome::Error), RunOutcomeText(TRunOutcome::Aborted)})
         width = std::max(width, list->fontMetrics().horizontalAdvance(text) + StatusTextPadding);
     header->resizeSection(StatusColumn, width);
