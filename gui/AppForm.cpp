@@ -13,6 +13,7 @@
 #include "effects/WavCopy.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
+#include "gui/DialogFolder.h"
 #include "gui/GuiBuildSettings.h"
 #if TONARA_ONLINE
 #include "gui/FeedbackForm.h"
@@ -400,8 +401,10 @@ void TAppForm::ShowUpdatePopup()
 
 void TAppForm::AddSoundFile1Click()
 {
+    OpenDialog1.Folder = TDialogFolder::StartFolder();
     if (!TUserDialogs::OpenFileName(this, OpenDialog1))
         return;
+    TDialogFolder::Remember(OpenDialog1.FileName);
     // Not selected, not checked for existence; a file in the list already stays once.
     FSoundListIntake->AddOne(OpenDialog1.FileName);
 }
@@ -482,6 +485,8 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
                          FUi->TrackBar2->value(), WorkFile()});
         // From here on the run is this item's, whatever gets selected meanwhile.
         FProcessedItem = AItem;
+        FRunInput = AItem->text(0);
+        FRunEffect = FUi->ComboBox1->currentText();
         ShowProgress(TStatusProgressDelegate::Indeterminate);
     } catch (const std::exception &) {
         // The caption stays "Stop": one press brings "Play" back.
@@ -526,6 +531,7 @@ void TAppForm::PlayRunFinished(TRunOutcome AOutcome, const QString &)
         FProcessedItem->setText(StatusColumn, RunOutcomeText(AOutcome));
     if (AOutcome != TRunOutcome::Complete)
         return;
+    FProposeSaveName = true;
     FUi->ButtonSave->setEnabled(true);
     PlayResult();
 }
@@ -581,8 +587,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
+    SaveDialog1.Folder = TDialogFolder::StartFolder();
+    // A new result gets a name of its own; saving it again offers the name chosen last.
+    if (FProposeSaveName)
+        SaveDialog1.FileName = TDialogFolder::ProposedSaveName(FRunInput, FRunEffect, ADefaultExt);
     if (!TUserDialogs::SaveFileName(this, SaveDialog1))
         return false;
+    FProposeSaveName = false;
+    TDialogFolder::Remember(SaveDialog1.FileName);
     const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
     if (!refusal.isEmpty()) {
         TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);

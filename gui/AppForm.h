@@ -130,6 +130,9 @@ private:
     QPointer<TSaveProgress> FSaveProgress; // the save under way, if any
     TSoundListEditing *FListEditing = nullptr;
     QAction *CheckforUpdates1 = nullptr; // Help › "Check for Updates at Start-up"
+    QString FRunInput;              // the file and effect of the current or last run,
+    QString FRunEffect;             // for the name the save dialog proposes
+    bool FProposeSaveName = false;  // a new result, not saved yet
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
     QPointer<TRecorderForm> RecorderForm1; // the recorder window while open

@@ -28,6 +28,7 @@ public:
         QString DefaultExt; // without the dot; added when a typed name has none
         QString FileName;   // the name the dialog opens with; receives the chosen one
         int Options = 0;    // TOption flags
+        QString Folder;     // where the dialog opens when FileName names no folder
     };
 
     using TMessageAnswer = std::function<void(const QString &AText, const QString &ACaption, int AIcon)>;

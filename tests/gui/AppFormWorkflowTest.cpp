@@ -10,6 +10,7 @@
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
+#include "identity/SettingsStore.h"
 #include "process/ProcessRunner.h"
 #include "support/AudioFiles.h"
 #include "support/HangWatch.h"
@@ -658,7 +659,8 @@ TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
     EXPECT_TRUE(FDialogs[0].Save);
     EXPECT_EQ(FDialogs[0].Request.Filter, QStringLiteral("WAV File (*.wav)|*.wav"));
     EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("wav"));
-    EXPECT_EQ(FDialogs[0].Request.FileName, QString());
+    EXPECT_TRUE(FDialogs[0].Request.FileName.endsWith(QStringLiteral("/short - Echo (Mountains).wav")))
+        << FDialogs[0].Request.FileName.toStdString();
     EXPECT_EQ(FDialogs[0].Request.Options,
               TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
     ExpectCompleted(wav);
@@ -682,6 +684,35 @@ TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
     Child<QAction>("SaveasWAV1")->trigger();
     EXPECT_EQ(FDialogs.size(), 4);
     EXPECT_TRUE(FMessages.isEmpty());
+}
+
+// The dialogs open in the music folder at first, then where the user went last;
+// a save proposes the processed file's name with the effect.
+TEST_F(AppFormSaveTest, DialogsStartInTheFolderUsedLastOrTheMusicFolder)
+{
+    const QString music = FData.filePath(QStringLiteral("Tunes"));
+    ASSERT_TRUE(QDir().mkpath(music));
+    {
+        QFile dirs(ConfigFolder->filePath(QStringLiteral("user-dirs.dirs")));
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_MUSIC_DIR=\"" + music.toUtf8() + "\"\n");
+    }
+    SettingsStore().WriteString(QStringLiteral("Settings"), QStringLiteral("LastFolder"), QString());
+
+    QTemporaryDir elsewhere;
+    FAnswers << elsewhere.filePath(QStringLiteral("mine.mp3"));
+    Child<QAction>("SaveasMP31")->trigger();
+    ExpectCompleted(elsewhere.filePath(QStringLiteral("mine.mp3")));
+    Child<QAction>("AddSoundFile1")->trigger(); // cancelled
+    ASSERT_TRUE(QDir(elsewhere.path()).removeRecursively());
+    Child<QAction>("AddSoundFile1")->trigger();
+    QFile::remove(ConfigFolder->filePath(QStringLiteral("user-dirs.dirs")));
+
+    ASSERT_EQ(FDialogs.size(), 3);
+    EXPECT_EQ(FDialogs[0].Request.Folder, music);
+    EXPECT_EQ(FDialogs[0].Request.FileName, music + QStringLiteral("/short - Echo (Mountains).mp3"));
+    EXPECT_EQ(FDialogs[1].Request.Folder, elsewhere.path()) << "the folder used last";
+    EXPECT_EQ(FDialogs[2].Request.Folder, music) << "the folder used last is gone";
 }
 
 TEST_F(AppFormSaveTest, FailuresAreReported)

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -104,6 +105,33 @@ TEST(UserDialogs, RealMessageBox)
         EXPECT_EQ(format, Qt::PlainText);
         EXPECT_EQ(caption, QStringLiteral("Complete"));
         EXPECT_EQ(icon, c.Icon);
+    }
+}
+
+// A box asked for while the program is not in front (a drop, a file from
+// another start) still belongs to the main window, centred over it.
+TEST(UserDialogs, BoxesBelongToTheMainWindowWhenNoneIsActive)
+{
+    QMainWindow window;
+    window.setGeometry(100, 100, 600, 400);
+    window.show();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    for (const bool question : {false, true}) {
+        SCOPED_TRACE(question);
+        const QWidget *owner = nullptr;
+        QPoint centre;
+        WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+            owner = ABox->parentWidget();
+            centre = ABox->frameGeometry().center();
+            ABox->buttons().constFirst()->click();
+        });
+        if (question)
+            TUserDialogs::AskYesNo(QStringLiteral("Replace?"), QStringLiteral("Confirm"));
+        else
+            TUserDialogs::ShowMessage(QStringLiteral("x.txt is no sound file"), QStringLiteral("Error"), 16);
+        EXPECT_EQ(owner, &window);
+        EXPECT_TRUE(window.frameGeometry().contains(centre)) << "not over the window";
     }
 }
 
