@@ -31,8 +31,9 @@ bool TSoundListIntake::eventFilter(QObject *AWatched, QEvent *AEvent)
 {
     switch (AEvent->type()) {
     case QEvent::DragEnter:
-        // Looked at once per drag: a move must not read the folders again.
-        FDropUsable = !GatherDropped(static_cast<QDragEnterEvent *>(AEvent)->mimeData()).Files.isEmpty();
+        // Any files are taken: the drop adds the usable ones and names the rest
+        // in one box, so even a drop of nothing usable says why nothing came.
+        FDropUsable = !static_cast<QDragEnterEvent *>(AEvent)->mimeData()->urls().isEmpty();
         [[fallthrough]];
     case QEvent::DragMove:
         TakeAsCopy(static_cast<QDropEvent *>(AEvent), FDropUsable);

@@ -40,5 +40,5 @@ private:
     QTreeWidgetItem *Find(const QString &APath) const;
 
     QTreeWidget *FList;
-    bool FDropUsable = false; // whether the drag in progress holds a sound file
+    bool FDropUsable = false; // whether the drag in progress holds files
 };
