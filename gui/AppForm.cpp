@@ -14,6 +14,7 @@
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
 #include "gui/DialogFolder.h"
+#include "gui/LinkOpener.h"
 #include "gui/GuiBuildSettings.h"
 #if TONARA_ONLINE
 #include "gui/FeedbackForm.h"
@@ -42,7 +43,6 @@
 #include "ui_AppForm.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -325,7 +325,7 @@ void TAppForm::ComboBox1Change()
 void TAppForm::Help2Click()
 {
     // Whether a browser could be started is not reported.
-    QDesktopServices::openUrl(QUrl(OnlineHelpAddress(AppProductName)));
+    TLinkOpener::Open(QUrl(OnlineHelpAddress(AppProductName)));
 }
 
 void TAppForm::UpdateNotifications1Click()

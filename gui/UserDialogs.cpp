@@ -74,6 +74,18 @@ void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, in
     box.exec();
 }
 
+void TUserDialogs::ShowSelectableMessage(const QString &AText, const QString &ACaption, int AIcon)
+{
+    if (MessageAnswer()) {
+        MessageAnswer()(AText, ACaption, AIcon);
+        return;
+    }
+    QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, BoxOwner());
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
+}
+
 void TUserDialogs::ShowStandardError(const QString &AText)
 {
     ShowMessage(AText, QCoreApplication::applicationName(), IconError);

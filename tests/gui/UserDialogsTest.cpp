@@ -1,3 +1,4 @@
+#include "gui/LinkOpener.h"
 #include "gui/UpdateNotice.h"
 #include "gui/UserDialogs.h"
 #include "online/CheckReply.h"
@@ -10,10 +11,12 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -133,6 +136,25 @@ TEST(UserDialogs, BoxesBelongToTheMainWindowWhenNoneIsActive)
         EXPECT_EQ(owner, &window);
         EXPECT_TRUE(window.frameGeometry().contains(centre)) << "not over the window";
     }
+}
+
+// A desktop that cannot open anything (no opener on the PATH): the address is
+// shown in a box, selectable so that it can be copied.
+TEST(LinkOpener, ShowsTheAddressWhenTheDesktopCannotOpenIt)
+{
+    const TScopedEnv path("PATH", QByteArray());
+    const QString address = QStringLiteral("https://example.invalid/help?page=1&lang=en");
+    QString text;
+    Qt::TextInteractionFlags flags;
+    WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+        text = ABox->text();
+        flags = ABox->textInteractionFlags();
+        ABox->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_FALSE(TLinkOpener::Open(QUrl(address)));
+    EXPECT_TRUE(text.contains(address)) << text.toStdString();
+    EXPECT_TRUE(flags.testFlag(Qt::TextSelectableByMouse));
+    EXPECT_TRUE(flags.testFlag(Qt::TextSelectableByKeyboard));
 }
 
 TEST(UserDialogs, RealQuestionBoxShowsPlainText)
