@@ -3,6 +3,8 @@
 #include "cli/CommandLineMode.h"
 #include "cli/LaunchArguments.h"
 #include "gui/AppForm.h"
+#include "gui/QuitOnTermination.h"
+#include "gui/SingleInstance.h"
 #include "platform/ChildProcess.h"
 #include "platform/FileName.h"
 #include "platform/NamedSemaphore.h"
@@ -33,8 +35,15 @@ int RunApplication(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tonara"));
     // Lets the desktop match the window with the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quillaby.Tonara"));
+    // "Open with" on a running window adds to its list instead of opening another.
+    if (!launch.Files.isEmpty() && TSingleInstance::ForwardFiles(launch.Files))
+        return 0;
+    // Before the window, so the window is gone before the signals are let go.
+    const TQuitOnTermination quitOnTermination;
     TAppForm appForm;
     appForm.show();
+    TSingleInstance singleInstance;
+    singleInstance.Listen([&appForm](const QStringList &APaths) { appForm.OpenFilesFromAnotherStart(APaths); });
     if (!launch.Files.isEmpty())
         appForm.OpenSoundFiles(launch.Files);
     return QApplication::exec();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "effects/FileBesideTarget.h"
+#include "effects/RunAndWait.h"
+
 #include <QString>
+#include <memory>
 
 // Storing the result of a run, without any dialog: used by the window's Save
 // entries and by the command line. Each returns false on failure and then puts
@@ -26,3 +30,12 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget);
 // because AStopFd (if not -1) became readable. Relative paths are taken from
 // the current folder, not from the tool's.
 bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy = nullptr, int AStopFd = -1);
+
+// The two ends that SaveAsMp3 and the window's TMp3Conversion share. The new
+// file beside the absolute path ATarget for the tool to write, or nothing
+// (with the reason) when it cannot be made.
+std::unique_ptr<TFileBesideTarget> CreateMp3BesideTarget(const QString &ATarget, QString *AWhy);
+// Decides from how the tool's run went whether AConverted holds the MP3 file,
+// and if so renames it over ATarget.
+bool ConcludeMp3Conversion(const TRunAndWaitResult &AResult, TFileBesideTarget &AConverted, const QString &ATarget,
+                           QString *AWhy);

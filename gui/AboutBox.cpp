@@ -2,6 +2,7 @@
 
 #include "gui/AppIcon.h"
 #include "gui/DragMove.h"
+#include "gui/LinkOpener.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
@@ -10,7 +11,6 @@
 #include "platform/ExecutableFolder.h"
 #include "ui_AboutBox.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPaintEvent>
@@ -23,10 +23,10 @@ namespace {
 
 constexpr int MatrixInterval = 50; // ms between two animation steps
 
-// Whether the desktop could open it is not reported.
+// A desktop that cannot open it shows the address instead.
 void OpenAddress(const QUrl &AAddress)
 {
-    QDesktopServices::openUrl(AAddress);
+    TLinkOpener::Open(AAddress);
 }
 
 } // namespace

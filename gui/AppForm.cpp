@@ -4,16 +4,28 @@
 #include "effects/EffectPresets.h"
 #include "effects/EffectRun.h"
 #include "effects/FileSizeOf.h"
+#include "effects/Mp3Conversion.h"
+#include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
+#include "effects/RunFacts.h"
 #include "effects/SaveTarget.h"
+#include "effects/SourceForRun.h"
+#include "effects/WavCopy.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
+#include "gui/DialogFolder.h"
+#include "gui/LinkOpener.h"
+#include "gui/GuiBuildSettings.h"
+#if TONARA_ONLINE
 #include "gui/FeedbackForm.h"
+#endif
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
 #include "gui/ProcessAll.h"
 #include "gui/PreviewControl.h"
 #include "gui/RecorderForm.h"
+#include "gui/SaveProgress.h"
+#include "gui/SoundListEditing.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -22,14 +34,15 @@
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "identity/SettingsStore.h"
+#if TONARA_ONLINE
 #include "online/Checker.h"
+#endif
 #include "online/OnlineHelp.h"
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessRunner.h"
 #include "ui_AppForm.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -45,12 +58,17 @@ constexpr int ClientHeight = 370;
 constexpr int RatePositionAtStart = 10;
 constexpr int TempoPositionAtStart = 2;
 constexpr int StatusColumn = 1;
+// A WAV copy that takes longer than this shows its progress.
+constexpr int WavProgressDelayMs = 500;
 
 // Room beside a status text for the cell's margins and the bar's frame.
 constexpr int StatusTextPadding = 24;
 // Where SetLanguageFile keeps the language dialog's choice.
 const QString LanguageSection = QStringLiteral("Settings");
 const QString LanguageValue = QStringLiteral("Language");
+
+// "0" turns the update check at start-up off; anything else leaves it on.
+const QString UpdateCheckValue = QStringLiteral("UpdateCheck");
 
 const QString PlayCaption = QStringLiteral("Play");
 const QString ProcessingText = QStringLiteral("Processing...");
@@ -87,6 +105,10 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     ConnectHandlers();
     FSoundListIntake = new TSoundListIntake(FUi->ListView1);
     CreateProcessAll();
+    SetStandardShortcuts();
+    CreateListEditing();
+    CreateUpdateCheckEntry();
+    RemoveOnlineEntries();
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
@@ -156,7 +178,7 @@ void TAppForm::SizeListColumns()
     header->setSectionResizeMode(1, QHeaderView::Fixed);
     list->setTextElideMode(Qt::ElideMiddle);
     int width = header->sectionSizeHint(StatusColumn);
-    for (const QString &text : {ProcessingText, RunOutcomeText(TRunOutcome::Complete),
+    for (const QString &text : {TStatusProgressDelegate::BarText(ProcessingText, 1.0), RunOutcomeText(TRunOutcome::Complete),
                                 RunOutcomeText(TRunOutcome::Error), RunOutcomeText(TRunOutcome::Aborted)})
         width = std::max(width, list->fontMetrics().horizontalAdvance(text) + StatusTextPadding);
     header->resizeSection(StatusColumn, width);
@@ -208,6 +230,62 @@ void TAppForm::CreatePopupMenu()
     connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
 }
 
+void TAppForm::SetStandardShortcuts()
+{
+    // The keys every desktop program uses for these; F1 stays in the form. A
+    // desktop without keys of its own for Save As and Quit gets the usual ones.
+    const auto standardOr = [](QKeySequence::StandardKey AKey, QKeyCombination AUsual) {
+        const QKeySequence keys(AKey);
+        return keys.isEmpty() ? QKeySequence(AUsual) : keys;
+    };
+    FUi->AddSoundFile1->setShortcut(QKeySequence::Open);
+    FUi->SaveasWAV2->setShortcut(QKeySequence::Save);
+    FUi->SaveasMP32->setShortcut(standardOr(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    FUi->Exit1->setShortcut(standardOr(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+}
+
+void TAppForm::CreateListEditing()
+{
+    // Process All knows its files by their place in the list: none may go meanwhile.
+    FListEditing = new TSoundListEditing(FUi->ListView1, [this](QTreeWidgetItem *AItem) {
+        return FProcessAll->IsRunning() || (FPlayRun->IsRunning() && AItem == FProcessedItem);
+    });
+    connect(FListEditing, &TSoundListEditing::ItemRemoving, this, [this](QTreeWidgetItem *AItem) {
+        if (AItem == FProcessedItem)
+            FProcessedItem = nullptr;
+    });
+    // Beside Add Sound File: the entries that change the list go together.
+    const QList<QAction *> entries = FUi->File1->actions();
+    FUi->File1->insertActions(entries.value(entries.indexOf(FUi->AddSoundFile1) + 1),
+                              {FListEditing->RemoveAction(), FListEditing->ClearAction()});
+}
+
+void TAppForm::CreateUpdateCheckEntry()
+{
+    CheckforUpdates1 = new QAction(QStringLiteral("Check for Updates at Start-up"), this);
+    CheckforUpdates1->setObjectName(QStringLiteral("CheckforUpdates1"));
+    CheckforUpdates1->setCheckable(true);
+    CheckforUpdates1->setChecked(SettingsStore().ReadString(LanguageSection, UpdateCheckValue, QString())
+                                 != QStringLiteral("0"));
+    FUi->Help1->insertAction(FUi->N4, CheckforUpdates1);
+    connect(CheckforUpdates1, &QAction::triggered, this, &TAppForm::CheckforUpdates1Click);
+}
+
+void TAppForm::CheckforUpdates1Click()
+{
+    // Read at the next start: this start's check has been made or skipped already.
+    SettingsStore().WriteString(LanguageSection, UpdateCheckValue,
+                                CheckforUpdates1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TAppForm::RemoveOnlineEntries()
+{
+#if !TONARA_ONLINE
+    for (QAction *entry : {FUi->UpdateNotifications1, CheckforUpdates1, FUi->SendFeedback1})
+        FUi->Help1->removeAction(entry);
+#endif
+}
+
 void TAppForm::CreateProcessAll()
 {
     FProcessAll = new TProcessAll(FUi->ListView1, FUi->ButtonPlay);
@@ -247,7 +325,7 @@ void TAppForm::ComboBox1Change()
 void TAppForm::Help2Click()
 {
     // Whether a browser could be started is not reported.
-    QDesktopServices::openUrl(QUrl(OnlineHelpAddress(AppProductName)));
+    TLinkOpener::Open(QUrl(OnlineHelpAddress(AppProductName)));
 }
 
 void TAppForm::UpdateNotifications1Click()
@@ -278,13 +356,20 @@ void TAppForm::About1Click()
 
 void TAppForm::SendFeedback1Click()
 {
+#if TONARA_ONLINE
     TFeedbackForm form(this);
     form.exec();
+#endif
 }
 
 void TAppForm::TimerCheckerTimer()
 {
     if (FUpdateCheckMarker == 0) {
+        if (!TONARA_ONLINE || !CheckforUpdates1->isChecked()) {
+            // Nothing is sent: the user (or the build) turned the check off.
+            TimerChecker->stop();
+            return;
+        }
         FUpdateCheckMarker = 1;
         StartUpdateCheck();
         return;
@@ -303,8 +388,10 @@ void TAppForm::TimerCheckerTimer()
 
 void TAppForm::StartUpdateCheck()
 {
+#if TONARA_ONLINE
     // On a thread of its own: the window stays responsive whatever the server does.
     FUpdateCheck = TChecker::Start(FUpdateResults, GuiThreadNotice());
+#endif
 }
 
 void TAppForm::ShowUpdatePopup()
@@ -314,10 +401,12 @@ void TAppForm::ShowUpdatePopup()
 
 void TAppForm::AddSoundFile1Click()
 {
+    OpenDialog1.Folder = TDialogFolder::StartFolder();
     if (!TUserDialogs::OpenFileName(this, OpenDialog1))
         return;
-    // Not selected, not checked for duplicates or existence.
-    new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
+    TDialogFolder::Remember(OpenDialog1.FileName);
+    // Not selected, not checked for existence; a file in the list already stays once.
+    FSoundListIntake->AddOne(OpenDialog1.FileName);
 }
 
 void TAppForm::RecordVoice1Click()
@@ -336,6 +425,15 @@ void TAppForm::RecordVoice1Click()
 void TAppForm::OpenSoundFiles(const QStringList &APaths)
 {
     FSoundListIntake->Add(APaths, true);
+}
+
+void TAppForm::OpenFilesFromAnotherStart(const QStringList &APaths)
+{
+    FSoundListIntake->Add(APaths, false);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void TAppForm::ButtonPlayClick()
@@ -387,6 +485,8 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
                          FUi->TrackBar2->value(), WorkFile()});
         // From here on the run is this item's, whatever gets selected meanwhile.
         FProcessedItem = AItem;
+        FRunInput = AItem->text(0);
+        FRunEffect = FUi->ComboBox1->currentText();
         ShowProgress(TStatusProgressDelegate::Indeterminate);
     } catch (const std::exception &) {
         // The caption stays "Stop": one press brings "Play" back.
@@ -431,6 +531,7 @@ void TAppForm::PlayRunFinished(TRunOutcome AOutcome, const QString &)
         FProcessedItem->setText(StatusColumn, RunOutcomeText(AOutcome));
     if (AOutcome != TRunOutcome::Complete)
         return;
+    FProposeSaveName = true;
     FUi->ButtonSave->setEnabled(true);
     PlayResult();
 }
@@ -477,7 +578,7 @@ void TAppForm::SaveasWAV2Click()
 
 bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
 {
-    if (!FUi->ButtonSave->isEnabled())
+    if (!FUi->ButtonSave->isEnabled() || FSaveProgress)
         return false;
     if (!FileExists(WorkFile())) {
         TUserDialogs::ShowMessage(QStringLiteral("No file to save!"), QStringLiteral("Warning"),
@@ -486,8 +587,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
+    SaveDialog1.Folder = TDialogFolder::StartFolder();
+    // A new result gets a name of its own; saving it again offers the name chosen last.
+    if (FProposeSaveName)
+        SaveDialog1.FileName = TDialogFolder::ProposedSaveName(FRunInput, FRunEffect, ADefaultExt);
     if (!TUserDialogs::SaveFileName(this, SaveDialog1))
         return false;
+    FProposeSaveName = false;
+    TDialogFolder::Remember(SaveDialog1.FileName);
     const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
     if (!refusal.isEmpty()) {
         TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);
@@ -506,33 +613,45 @@ void TAppForm::SaveasWAV1Click()
 {
     if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
         return;
+    auto *copy = new TWavCopy;
     QString why;
-    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName, &why)) {
+    if (!copy->Start(WorkFile(), SaveDialog1.FileName, &why)) {
+        delete copy;
         TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!\r\r") + why, QStringLiteral("Error"),
                                   TUserDialogs::IconError);
         return;
     }
-    ShowSaved(SaveDialog1.FileName);
+    // A copy is mostly over at once; only a large one shows its progress.
+    ShowSaveProgress(copy, QStringLiteral("Saving as WAV..."), WavProgressDelayMs, QStringLiteral("WAV Save Failed!"));
 }
 
 void TAppForm::SaveasMP31Click()
 {
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
-    bool saved = false;
+    auto *conversion = new TMp3Conversion;
     QString why;
-    // The conversion blocks the window until it is done.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName, &why);
-    } catch (const std::exception &error) {
-        why = QString::fromUtf8(error.what());
-    }
-    QApplication::restoreOverrideCursor();
-    if (!saved) {
+    if (!conversion->Start(WorkFile(), SaveDialog1.FileName, &why)) {
+        delete conversion;
         TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!\r\r") + why, QStringLiteral("Error"),
                                   TUserDialogs::IconError);
         return;
     }
-    ShowSaved(SaveDialog1.FileName);
+    ShowSaveProgress(conversion, QStringLiteral("Saving as MP3..."), 0, QStringLiteral("MP3 Conversion Failed!"));
+}
+
+void TAppForm::ShowSaveProgress(TSaveJob *AJob, const QString &ALabel, int AShowAfterMs, const QString &AFailure)
+{
+    // The event loop keeps turning meanwhile; the dialog keeps the window from
+    // starting a run over the result being saved.
+    FSaveProgress = new TSaveProgress(this, AJob, ALabel, AShowAfterMs);
+    const QString target = SaveDialog1.FileName;
+    connect(FSaveProgress, &TSaveProgress::Done, this,
+            [this, target, AFailure](bool ASaved, bool ACancelled, const QString &AWhy) {
+                if (ASaved)
+                    ShowSaved(target);
+                else if (!ACancelled)
+                    TUserDialogs::ShowMessage(AFailure + QStringLiteral("\r\r") + AWhy, QStringLiteral("Error"),
+                                              TUserDialogs::IconError);
+            });
 }

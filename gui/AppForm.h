@@ -21,6 +21,9 @@ class TEffectRun;
 class TPreviewControl;
 class TProcessRunner;
 class TRecorderForm;
+class TSaveJob;
+class TSaveProgress;
+class TSoundListEditing;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -50,6 +53,8 @@ public:
     // The files named at start-up: added in order, the first one selected; what
     // cannot be added is reported once the window shows.
     void OpenSoundFiles(const QStringList &APaths);
+    // Files that a later start handed over: added as if dropped, the window raised.
+    void OpenFilesFromAnotherStart(const QStringList &APaths);
 
 public slots:
     void ComboBox1Change();
@@ -90,6 +95,11 @@ private:
     void CreatePlayRun();
     void CreatePopupMenu();
     void CreateProcessAll();
+    void SetStandardShortcuts();
+    void CreateListEditing();
+    void CreateUpdateCheckEntry();
+    void CheckforUpdates1Click();
+    void RemoveOnlineEntries();
     void StartRun(QTreeWidgetItem *AItem);
     void StopRunOrPlayback();
     void PlayResult();
@@ -99,6 +109,7 @@ private:
     void ShowUpdatePopup();
     bool AskSaveTarget(const QString &ADefaultExt, const QString &AFilter);
     void ShowSaved(const QString &APath);
+    void ShowSaveProgress(TSaveJob *AJob, const QString &ALabel, int AShowAfterMs, const QString &AFailure);
 
     std::unique_ptr<Ui::TAppForm> FUi;
     QTimer *TimerChecker;
@@ -116,6 +127,12 @@ private:
     TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    QPointer<TSaveProgress> FSaveProgress; // the save under way, if any
+    TSoundListEditing *FListEditing = nullptr;
+    QAction *CheckforUpdates1 = nullptr; // Help › "Check for Updates at Start-up"
+    QString FRunInput;              // the file and effect of the current or last run,
+    QString FRunEffect;             // for the name the save dialog proposes
+    bool FProposeSaveName = false;  // a new result, not saved yet
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
     QPointer<TRecorderForm> RecorderForm1; // the recorder window while open

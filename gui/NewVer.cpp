@@ -2,13 +2,13 @@
 
 #include "gui/DragMove.h"
 #include "gui/LinkLabel.h"
+#include "gui/LinkOpener.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "online/DownloadAddress.h"
 #include "ui_NewVer.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QTimer>
@@ -117,7 +117,7 @@ void TNewVer::TimerLinkTimer()
 void TNewVer::Label2Click()
 {
     // Only a web address from the reply is opened; the desktop's answer is not awaited.
-    QDesktopServices::openUrl(QUrl(DownloadAddress(FUpdateURL)));
+    TLinkOpener::Open(QUrl(DownloadAddress(FUpdateURL)));
     close();
 }
 

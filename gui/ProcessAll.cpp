@@ -2,12 +2,12 @@
 
 #include "effects/BatchTargets.h"
 #include "effects/EffectBatch.h"
+#include "gui/LinkOpener.h"
 #include "gui/ProcessAllDialog.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
 #include "identity/SettingsStore.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -160,7 +160,7 @@ void TProcessAll::BatchFinished()
 {
     FPlayButton->setText(QStringLiteral("Play"));
     if (ShowEndBox(EndText(FCompleted, FFailed, FFolder)))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(FFolder));
+        TLinkOpener::Open(QUrl::fromLocalFile(FFolder));
 }
 
 QString TProcessAll::EndText(int ACompleted, const QStringList &AFailed, const QString &AFolder)

@@ -5,6 +5,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QFileInfo>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -30,8 +31,9 @@ bool TSoundListIntake::eventFilter(QObject *AWatched, QEvent *AEvent)
 {
     switch (AEvent->type()) {
     case QEvent::DragEnter:
-        // Looked at once per drag: a move must not read the folders again.
-        FDropUsable = !GatherDropped(static_cast<QDragEnterEvent *>(AEvent)->mimeData()).Files.isEmpty();
+        // Any files are taken: the drop adds the usable ones and names the rest
+        // in one box, so even a drop of nothing usable says why nothing came.
+        FDropUsable = !static_cast<QDragEnterEvent *>(AEvent)->mimeData()->urls().isEmpty();
         [[fallthrough]];
     case QEvent::DragMove:
         TakeAsCopy(static_cast<QDropEvent *>(AEvent), FDropUsable);
@@ -76,12 +78,32 @@ TSoundFileSet TSoundListIntake::GatherDropped(const QMimeData *AData)
     return set;
 }
 
+QTreeWidgetItem *TSoundListIntake::Find(const QString &APath) const
+{
+    const QString path = QFileInfo(APath).absoluteFilePath();
+    for (int i = 0; i < FList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = FList->topLevelItem(i);
+        if (QFileInfo(item->text(0)).absoluteFilePath() == path)
+            return item;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *TSoundListIntake::AddOne(const QString &APath)
+{
+    QTreeWidgetItem *item = Find(APath);
+    return item ? item : new QTreeWidgetItem(FList, {APath, QString()});
+}
+
 void TSoundListIntake::Append(const TSoundFileSet &ASet, bool ASelectFirst)
 {
-    for (const QString &path : ASet.Files)
-        new QTreeWidgetItem(FList, {path, QString()});
-    if (ASelectFirst && !ASet.Files.isEmpty())
-        FList->setCurrentItem(FList->topLevelItem(FList->topLevelItemCount() - int(ASet.Files.size())));
+    QTreeWidgetItem *first = nullptr;
+    for (const QString &path : ASet.Files) {
+        QTreeWidgetItem *item = AddOne(path);
+        first = first ? first : item;
+    }
+    if (ASelectFirst && first)
+        FList->setCurrentItem(first);
     if (!ASet.Refused.isEmpty())
         ReportRefused(ASet.Refused);
 }

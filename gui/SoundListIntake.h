@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QTreeWidget;
+class QTreeWidgetItem;
 class QDropEvent;
 class QMimeData;
 class TSoundFileSet;
@@ -21,7 +22,11 @@ public:
 
     // Appends the usable files of APaths in order; with ASelectFirst the first
     // of them becomes the selected item.
+    // A file already in the list is not added again; with ASelectFirst its
+    // item is selected instead.
     void Add(const QStringList &APaths, bool ASelectFirst);
+    // The item of APath, added at the end unless the list holds it already.
+    QTreeWidgetItem *AddOne(const QString &APath);
 
 protected:
     bool eventFilter(QObject *AWatched, QEvent *AEvent) override;
@@ -32,7 +37,8 @@ private:
     static bool TakeAsCopy(QDropEvent *AEvent, bool AUsable);
     void Append(const TSoundFileSet &ASet, bool ASelectFirst);
     void ReportRefused(const QStringList &ARefused);
+    QTreeWidgetItem *Find(const QString &APath) const;
 
     QTreeWidget *FList;
-    bool FDropUsable = false; // whether the drag in progress holds a sound file
+    bool FDropUsable = false; // whether the drag in progress holds files
 };

@@ -25,6 +25,15 @@ TStatusProgressDelegate::TStatusProgressDelegate(QAbstractItemView *AView)
     connect(FTimer, &QTimer::timeout, this, &TStatusProgressDelegate::Tick);
 }
 
+QString TStatusProgressDelegate::BarText(const QString &ACellText, double AProgress)
+{
+    if (AProgress < 0)
+        return ACellText;
+    const int percent = int(std::clamp(AProgress, 0.0, 1.0) * 100);
+    const QString number = QStringLiteral("%1%").arg(percent);
+    return ACellText.isEmpty() ? number : ACellText + QLatin1Char(' ') + number;
+}
+
 void TStatusProgressDelegate::paint(QPainter *APainter, const QStyleOptionViewItem &AOption,
                                     const QModelIndex &AIndex) const
 {
@@ -47,7 +56,7 @@ void TStatusProgressDelegate::paint(QPainter *APainter, const QStyleOptionViewIt
     bar.rect = AOption.rect.adjusted(1, 1, -1, -1);
     bar.minimum = 0;
     bar.maximum = BarSteps;
-    bar.text = cell.text;
+    bar.text = BarText(cell.text, progress.toDouble());
     bar.textVisible = true;
     bar.textAlignment = Qt::AlignCenter;
 

@@ -1,5 +1,6 @@
 #include "gui/TranslateForm.h"
 
+#include "gui/LinkOpener.h"
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
 #include "i18n/LanguageCodes.h"
@@ -11,7 +12,6 @@
 #include "ui_TranslateForm.h"
 
 #include <QCollator>
-#include <QDesktopServices>
 #include <QUrl>
 
 #include <algorithm>
@@ -96,7 +96,7 @@ QString TTranslateForm::TranslatorsOf(const QString &ALanguage) const
 void TTranslateForm::Label3Click()
 {
     // Whether a browser could be started is not reported.
-    QDesktopServices::openUrl(QUrl(TranslationHelpAddress()));
+    TLinkOpener::Open(QUrl(TranslationHelpAddress()));
 }
 
 void TTranslateForm::BitBtn1Click()

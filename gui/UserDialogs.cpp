@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -45,6 +46,21 @@ QMessageBox::Icon BoxIcon(int AIcon)
     }
 }
 
+// The window a box belongs to, so that it shows centred over it: the dialog
+// or window in front, else (the program not in front, or a box from a drop or
+// another start) the main window showing.
+QWidget *BoxOwner()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && qobject_cast<QMainWindow *>(widget))
+            return widget;
+    return nullptr;
+}
+
 } // namespace
 
 void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, int AIcon)
@@ -53,8 +69,20 @@ void TUserDialogs::ShowMessage(const QString &AText, const QString &ACaption, in
         MessageAnswer()(AText, ACaption, AIcon);
         return;
     }
-    QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, BoxOwner());
     box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void TUserDialogs::ShowSelectableMessage(const QString &AText, const QString &ACaption, int AIcon)
+{
+    if (MessageAnswer()) {
+        MessageAnswer()(AText, ACaption, AIcon);
+        return;
+    }
+    QMessageBox box(BoxIcon(AIcon), ACaption, AText, QMessageBox::Ok, BoxOwner());
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 
@@ -68,7 +96,7 @@ bool TUserDialogs::AskYesNo(const QString &AText, const QString &ACaption)
     if (QuestionAnswer())
         return QuestionAnswer()(AText, ACaption);
     QMessageBox box(QMessageBox::Question, ACaption, AText, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+                    BoxOwner());
     box.setTextFormat(Qt::PlainText); // file names are text, never markup
     return box.exec() == QMessageBox::Yes;
 }
@@ -103,6 +131,8 @@ bool TUserDialogs::ExecFileDialog(QWidget *AOwner, bool ASave, TFileRequest &ARe
     dialog.setSizeGripEnabled(ARequest.Options & ofEnableSizing);
     dialog.setNameFilters(NameFilters(ARequest.Filter));
     dialog.setDefaultSuffix(ARequest.DefaultExt);
+    if (!ARequest.Folder.isEmpty())
+        dialog.setDirectory(ARequest.Folder);
     if (!ARequest.FileName.isEmpty())
         dialog.selectFile(ARequest.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

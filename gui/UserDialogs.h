@@ -28,6 +28,7 @@ public:
         QString DefaultExt; // without the dot; added when a typed name has none
         QString FileName;   // the name the dialog opens with; receives the chosen one
         int Options = 0;    // TOption flags
+        QString Folder;     // where the dialog opens when FileName names no folder
     };
 
     using TMessageAnswer = std::function<void(const QString &AText, const QString &ACaption, int AIcon)>;
@@ -41,6 +42,8 @@ public:
     // A modal message box with one OK button. The text is always plain text:
     // some of it comes from the maker's server and must never be read as markup.
     static void ShowMessage(const QString &AText, const QString &ACaption, int AIcon);
+    // ShowMessage whose text can be selected and copied (an address to open by hand).
+    static void ShowSelectableMessage(const QString &AText, const QString &ACaption, int AIcon);
     // The standard error box: an error no handler took, with the application's name as caption.
     static void ShowStandardError(const QString &AText);
     // A modal question box with Yes and No; true for Yes.

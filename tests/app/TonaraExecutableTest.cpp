@@ -36,6 +36,12 @@ public:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), AHome.filePath(QStringLiteral("data")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), AHome.filePath(QStringLiteral("config")));
+        // A runtime folder of the test's own: a window of another test must not
+        // receive this one's files.
+        const QString runtime = AHome.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         FProcess.setProcessEnvironment(environment);
         FProcess.setProcessChannelMode(QProcess::MergedChannels);
         FProcess.start(QStringLiteral(TONARA_EXECUTABLE), AArguments);

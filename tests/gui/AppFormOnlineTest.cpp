@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -247,6 +248,40 @@ TEST_F(AppFormOnlineTest, SendFeedbackOpensTheFormModally)
     });
     Child<QAction>("SendFeedback1")->trigger();
     EXPECT_TRUE(modal);
+}
+
+TEST_F(AppFormOnlineTest, UpdateCheckZeroSendsNothingAtStartUp)
+{
+    SettingsStore().WriteString(QStringLiteral("Settings"), QStringLiteral("UpdateCheck"), QStringLiteral("0"));
+    StartServer(Answer(Reply(QStringLiteral("2.0"), QStringLiteral("1"), QStringLiteral("Read me"))));
+    CreateForm();
+    auto *entry = Child<QAction>("CheckforUpdates1");
+    EXPECT_TRUE(entry->isCheckable());
+    EXPECT_FALSE(entry->isChecked());
+    // The timer's first tick, a second after creation, ends it without a check.
+    QSignalSpy ticks(Child<QTimer>("TimerChecker"), &QTimer::timeout);
+    ASSERT_TRUE(ticks.wait(3000));
+    EXPECT_FALSE(Child<QTimer>("TimerChecker")->isActive());
+    EXPECT_TRUE(FServer->Requests(1, 1500).isEmpty());
+    EXPECT_TRUE(FMessages.isEmpty());
+}
+
+TEST_F(AppFormOnlineTest, CheckForUpdatesEntryWritesTheSettingTheNextStartReads)
+{
+    StartServer(Behaviour(QStringLiteral("drop")));
+    CreateForm();
+    auto *entry = Child<QAction>("CheckforUpdates1");
+    ASSERT_TRUE(entry->isChecked()); // on unless turned off
+    EXPECT_TRUE(Child<QMenu>("Help1")->actions().contains(entry));
+    EXPECT_EQ(entry->text(), QStringLiteral("Check for Updates at Start-up"));
+    entry->trigger();
+    EXPECT_EQ(SettingsStore().ReadString(QStringLiteral("Settings"), QStringLiteral("UpdateCheck"), QString()),
+              QStringLiteral("0"));
+    CreateForm();
+    EXPECT_FALSE(Child<QAction>("CheckforUpdates1")->isChecked());
+    Child<QAction>("CheckforUpdates1")->trigger();
+    EXPECT_EQ(SettingsStore().ReadString(QStringLiteral("Settings"), QStringLiteral("UpdateCheck"), QString()),
+              QStringLiteral("1"));
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "gui/AppForm.h"
+#include "gui/GuiBuildSettings.h"
 
 #include "gui/UserDialogs.h"
 #include "i18n/Language.h"
@@ -305,21 +306,31 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
         bool Enabled;
         bool Checked;
     } entries[] = {
-        {"File1", "AddSoundFile1", "Add Sound File...", "", true, true, false},
+        {"File1", "AddSoundFile1", "Add Sound File...", "Ctrl+O", true, true, false},
+        {"File1", "RemovefromList1", "Remove from List", "Del", true, true, false},
+        {"File1", "ClearList1", "Clear List", "", true, true, false},
         {"File1", "ProcessAllFiles1", "Process All Files...", "Ctrl+Shift+P", true, true, false},
         {"File1", "RecordVoice1", "Record Voice...", "Ctrl+R", true, true, false},
         {"File1", "N1", nullptr, "", true, true, false},
-        {"File1", "SaveasMP32", "Save as MP3...", "", true, true, false},
-        {"File1", "SaveasWAV2", "Save as WAV...", "", true, true, false},
+        {"File1", "SaveasMP32", "Save as MP3...", "Ctrl+Shift+S", true, true, false},
+        {"File1", "SaveasWAV2", "Save as WAV...", "Ctrl+S", true, true, false},
         {"File1", "N2", nullptr, "", true, true, false},
-        {"File1", "Exit1", "Exit", "", true, true, false},
+        {"File1", "Exit1", "Exit", "Ctrl+Q", true, true, false},
         {"Help1", "Help2", "Online Help", "F1", true, true, false},
         {"Help1", "N3", nullptr, "", true, true, false},
         {"Help1", "UpdateNotifications1", "Update Notifications", "", false, false, true},
+        {"Help1", "CheckforUpdates1", "Check for Updates at Start-up", "", true, true, true},
         {"Help1", "N4", nullptr, "", false, true, false},
         {"Help1", "Language1", "Language...", "", false, true, false},
         {"Help1", "SendFeedback1", "Send &Feedback...", "", true, true, false},
         {"Help1", "About1", "&About...", "", true, true, false},
+    };
+    // A build without the online parts has no entries for them.
+    const auto built = [](const char *AName) {
+        return TONARA_ONLINE
+               || !QStringList({QStringLiteral("UpdateNotifications1"), QStringLiteral("CheckforUpdates1"),
+                                QStringLiteral("SendFeedback1")})
+                       .contains(QLatin1String(AName));
     };
     const auto *bar = form->menuBar();
     ASSERT_EQ(bar->actions().size(), 2);
@@ -328,6 +339,8 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
 
     QMap<QString, int> position;
     for (const auto &e : entries) {
+        if (!built(e.Name))
+            continue;
         SCOPED_TRACE(e.Name);
         const auto *menu = Child<QMenu>(form.get(), e.Menu);
         ASSERT_NE(menu, nullptr);
@@ -339,12 +352,14 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
         if (e.Text) {
             EXPECT_EQ(action->text(), QString::fromLatin1(e.Text));
         }
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(e.Shortcut)));
+        EXPECT_EQ(action->shortcut().toString(), QString::fromLatin1(e.Shortcut));
         EXPECT_EQ(action->isChecked(), e.Checked);
         EXPECT_EQ(action->isVisible(), e.Visible);
     }
     // Qt reports every hidden action as disabled; shown, an entry reveals the state it keeps.
     for (const auto &e : entries) {
+        if (!built(e.Name))
+            continue;
         SCOPED_TRACE(e.Name);
         auto *action = Child<QAction>(form.get(), e.Name);
         action->setVisible(true);

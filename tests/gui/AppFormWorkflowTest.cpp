@@ -6,10 +6,13 @@
 #include "effects/EffectPresets.h"
 #include "effects/SoundFileHasSamples.h"
 #include "gui/MediaPlayer.h"
+#include "gui/QuitOnTermination.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
+#include "identity/SettingsStore.h"
 #include "process/ProcessRunner.h"
+#include "support/AudioFiles.h"
 #include "support/HangWatch.h"
 #include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
@@ -17,6 +20,7 @@
 #include "support/VersionFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -25,6 +29,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -32,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -182,6 +188,7 @@ protected:
 
     void ExpectOneMessage(const char *AText, const char *ACaption, int AIcon)
     {
+        ASSERT_TRUE(WaitFor([&] { return !FMessages.isEmpty(); }));
         ASSERT_EQ(FMessages.size(), 1);
         EXPECT_EQ(FMessages[0].Text, QString::fromUtf8(AText));
         EXPECT_EQ(FMessages[0].Caption, QString::fromUtf8(ACaption));
@@ -237,17 +244,93 @@ TEST_F(AppFormWorkflowTest, AddSoundFileAsksForOneFileAndAppendsItUnselected)
     EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("mp3"));
     EXPECT_EQ(FDialogs[0].Request.Options, TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
 
-    // The same file twice, and one that does not exist: all taken as they are.
+    // The same file twice (once by another spelling of its path) is listed
+    // once; one that does not exist is taken as it is.
     AddFile(Input(QStringLiteral("short.wav")));
-    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.wav")).replace(QStringLiteral("/short.wav"), QStringLiteral("/./short.wav")));
     AddFile(QStringLiteral("/no/such/file.mp3"));
-    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
     EXPECT_EQ(List()->topLevelItem(0)->text(0), Input(QStringLiteral("short.wav")));
-    EXPECT_EQ(List()->topLevelItem(2)->text(0), QStringLiteral("/no/such/file.mp3"));
-    for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(List()->topLevelItem(1)->text(0), QStringLiteral("/no/such/file.mp3"));
+    for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Status(i), QString());
     EXPECT_TRUE(List()->selectedItems().isEmpty());
     EXPECT_TRUE(FMessages.isEmpty());
+}
+
+// ---- Shortcuts and list editing ---------------------------------------------
+
+// Key sequences are made in the test: the standard ones need the application.
+// Where the desktop has no key for an entry, the usual one is given.
+struct TShortcutCase
+{
+    const char *Action;
+    QKeySequence::StandardKey Standard;
+    QKeyCombination PlainKey = {}; // when Standard is UnknownKey or the desktop has none
+};
+
+class StandardShortcut : public AppFormWorkflowTest, public ::testing::WithParamInterface<TShortcutCase>
+{};
+
+TEST_P(StandardShortcut, IsTheDesktopsKey)
+{
+    QKeySequence keys(GetParam().Standard);
+    if (keys.isEmpty())
+        keys = QKeySequence(GetParam().PlainKey);
+    EXPECT_FALSE(keys.isEmpty());
+    EXPECT_EQ(Child<QAction>(GetParam().Action)->shortcut(), keys);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, StandardShortcut,
+    ::testing::Values(TShortcutCase{"AddSoundFile1", QKeySequence::Open},
+                      TShortcutCase{"SaveasWAV2", QKeySequence::Save},
+                      TShortcutCase{"SaveasMP32", QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+                      TShortcutCase{"Exit1", QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+                      TShortcutCase{"Help2", QKeySequence::UnknownKey, QKeyCombination(Qt::Key_F1)},
+                      TShortcutCase{"RemovefromList1", QKeySequence::Delete}),
+    [](const ::testing::TestParamInfo<TShortcutCase> &AInfo) { return std::string(AInfo.param.Action); });
+
+TEST_F(AppFormWorkflowTest, DeleteAndClearTakeFilesOffTheListButNotTheOneBeingProcessed)
+{
+    const QString held = MakeFifo(QStringLiteral("held.wav")); // the tool waits on it
+    AddFile(held);
+    AddFile(Input(QStringLiteral("short.wav")));
+    AddFile(Input(QStringLiteral("short.mp3")));
+    QMenu *file = Child<QMenu>("File1");
+    const QList<QAction *> entries = file->actions();
+    ASSERT_GE(entries.size(), 3);
+    EXPECT_EQ(entries[1]->text(), QStringLiteral("Remove from List"));
+    EXPECT_EQ(entries[2]->text(), QStringLiteral("Clear List"));
+
+    List()->setCurrentItem(List()->topLevelItem(0));
+    ClickPlay();
+    ASSERT_TRUE(WaitFor([&] { return Runner()->ProcessInformation().dwProcessId != 0; }));
+    QApplication::setActiveWindow(FForm.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FForm.get()));
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_Delete); // the file being processed
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    List()->setCurrentItem(List()->topLevelItem(1));
+    QTest::keyClick(List(), Qt::Key_Delete);
+    ASSERT_EQ(List()->topLevelItemCount(), 2);
+    EXPECT_EQ(List()->topLevelItem(1)->text(0), Input(QStringLiteral("short.mp3")));
+    EXPECT_TRUE(QFile::exists(Input(QStringLiteral("short.wav")))) << "taken off the list, not off the disk";
+
+    AddFile(Input(QStringLiteral("short.wav")));
+    Child<QAction>("ClearList1")->trigger();
+    ASSERT_EQ(List()->topLevelItemCount(), 1);
+    ClickPlay(); // Stop
+    ASSERT_TRUE(WaitForEnd(0));
+    Child<QAction>("ClearList1")->trigger();
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_TRUE(QFile::exists(held));
+
+    // A run over a new list after the processed item went.
+    AddFile(Input(QStringLiteral("short.wav")));
+    ClickPlay();
+    ASSERT_TRUE(WaitForEnd(0));
+    EXPECT_EQ(Status(0), QStringLiteral("Complete"));
 }
 
 TEST_F(AppFormWorkflowTest, PlayWithAnEmptyListWarns)
@@ -555,8 +638,10 @@ protected:
         FDialogs.clear();
     }
 
+    // Saving goes on while the event loop turns: waits for its box.
     void ExpectCompleted(const QString &APath)
     {
+        ASSERT_TRUE(WaitFor([&] { return !FMessages.isEmpty(); }));
         ASSERT_EQ(FMessages.size(), 1);
         EXPECT_EQ(FMessages[0].Text, QStringLiteral("Completed!\r\rLocation: ") + APath);
         EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Complete"));
@@ -574,7 +659,8 @@ TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
     EXPECT_TRUE(FDialogs[0].Save);
     EXPECT_EQ(FDialogs[0].Request.Filter, QStringLiteral("WAV File (*.wav)|*.wav"));
     EXPECT_EQ(FDialogs[0].Request.DefaultExt, QStringLiteral("wav"));
-    EXPECT_EQ(FDialogs[0].Request.FileName, QString());
+    EXPECT_TRUE(FDialogs[0].Request.FileName.endsWith(QStringLiteral("/short - Echo (Mountains).wav")))
+        << FDialogs[0].Request.FileName.toStdString();
     EXPECT_EQ(FDialogs[0].Request.Options,
               TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly | TUserDialogs::ofEnableSizing);
     ExpectCompleted(wav);
@@ -598,6 +684,35 @@ TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
     Child<QAction>("SaveasWAV1")->trigger();
     EXPECT_EQ(FDialogs.size(), 4);
     EXPECT_TRUE(FMessages.isEmpty());
+}
+
+// The dialogs open in the music folder at first, then where the user went last;
+// a save proposes the processed file's name with the effect.
+TEST_F(AppFormSaveTest, DialogsStartInTheFolderUsedLastOrTheMusicFolder)
+{
+    const QString music = FData.filePath(QStringLiteral("Tunes"));
+    ASSERT_TRUE(QDir().mkpath(music));
+    {
+        QFile dirs(ConfigFolder->filePath(QStringLiteral("user-dirs.dirs")));
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_MUSIC_DIR=\"" + music.toUtf8() + "\"\n");
+    }
+    SettingsStore().WriteString(QStringLiteral("Settings"), QStringLiteral("LastFolder"), QString());
+
+    QTemporaryDir elsewhere;
+    FAnswers << elsewhere.filePath(QStringLiteral("mine.mp3"));
+    Child<QAction>("SaveasMP31")->trigger();
+    ExpectCompleted(elsewhere.filePath(QStringLiteral("mine.mp3")));
+    Child<QAction>("AddSoundFile1")->trigger(); // cancelled
+    ASSERT_TRUE(QDir(elsewhere.path()).removeRecursively());
+    Child<QAction>("AddSoundFile1")->trigger();
+    QFile::remove(ConfigFolder->filePath(QStringLiteral("user-dirs.dirs")));
+
+    ASSERT_EQ(FDialogs.size(), 3);
+    EXPECT_EQ(FDialogs[0].Request.Folder, music);
+    EXPECT_EQ(FDialogs[0].Request.FileName, music + QStringLiteral("/short - Echo (Mountains).mp3"));
+    EXPECT_EQ(FDialogs[1].Request.Folder, elsewhere.path()) << "the folder used last";
+    EXPECT_EQ(FDialogs[2].Request.Folder, music) << "the folder used last is gone";
 }
 
 TEST_F(AppFormSaveTest, FailuresAreReported)
@@ -755,6 +870,79 @@ TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
     ASSERT_TRUE(WaitForEnd(1));
     EXPECT_EQ(Status(1), QStringLiteral("Complete")) << Log().toStdString();
     EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+}
+
+// ---- Saving while the window stays responsive --------------------------------
+
+class AppFormLongSaveTest : public AppFormSaveTest
+{
+protected:
+    // The result becomes a long one, so its conversion is still under way
+    // when the test acts; the target exists already.
+    void SetUp() override
+    {
+        AppFormSaveTest::SetUp();
+        ASSERT_EQ(RunFfmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=600"),
+                             QStringLiteral("-ar"), QStringLiteral("8000"), WorkFile()})
+                      .ExitCode,
+                  0);
+        QFile file(FTarget);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's older file");
+    }
+
+    QStringList SaveFolderFiles() const
+    {
+        return QDir(FSaveFolder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+    void ExpectTargetAsItWas() const
+    {
+        EXPECT_EQ(Contents(FTarget), QByteArray("the user's older file"));
+        EXPECT_EQ(SaveFolderFiles(), QStringList{QStringLiteral("old.mp3")}) << "a file left beside the target";
+    }
+
+    QTemporaryDir FSaveFolder;
+    const QString FTarget = FSaveFolder.filePath(QStringLiteral("old.mp3"));
+};
+
+TEST_F(AppFormLongSaveTest, Mp3SaveShowsAModalProgressWhoseCancelKeepsTheTarget)
+{
+    FAnswers << FTarget;
+    Child<QAction>("SaveasMP31")->trigger(); // returns at once: the conversion goes on
+    QProgressDialog *progress = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        progress = FForm->findChild<QProgressDialog *>(QStringLiteral("SaveProgress"));
+        return progress && progress->isVisible();
+    }));
+    EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(progress->parentWidget(), FForm.get());
+    EXPECT_EQ(SaveFolderFiles().size(), 2) << "the conversion's own file beside the target";
+
+    // A second save is not offered while one is under way.
+    Child<QAction>("SaveasWAV1")->trigger();
+    EXPECT_EQ(FDialogs.size(), 1);
+
+    QPushButton *cancel = progress->findChild<QPushButton *>();
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !FForm->findChild<QProgressDialog *>(QStringLiteral("SaveProgress")); }));
+    EXPECT_TRUE(FMessages.isEmpty()) << "a cancelled save is no failure";
+    ExpectTargetAsItWas();
+}
+
+TEST_F(AppFormLongSaveTest, TerminationSignalDuringMp3SaveEndsTheLoopAndLeavesNothingBehind)
+{
+    const TQuitOnTermination quitOnTermination;
+    FAnswers << FTarget;
+    Child<QAction>("SaveasMP31")->trigger();
+    ASSERT_EQ(SaveFolderFiles().size(), 2);
+    // The window's main loop, ended by the signal instead of the whole program.
+    QTimer::singleShot(100, [] { raise(SIGTERM); });
+    EXPECT_EQ(QCoreApplication::exec(), 128 + SIGTERM);
+    FForm.reset(); // what the exit does next
+    ExpectTargetAsItWas();
 }
 
 } // namespace

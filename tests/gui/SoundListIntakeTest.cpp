@@ -197,13 +197,15 @@ TEST_F(SoundListIntake, NamesThatAreNotUtf8AreListedAsTheirBytes)
     EXPECT_EQ(Platform::EncodeFileName(captions[1]), inFolder);
 }
 
-// What a drag carries, and whether the list takes it.
+// What a drag carries, whether the list takes it, and what the drop does.
 struct TDragCase
 {
     const char *Name;
     QStringList Names; // created in the test's folder; a name ending in "/" is a folder
     QStringList Dragged;
     bool Accepted;
+    int Listed;       // rows the drop adds
+    QStringList Named; // the names the box lists; none: no box
 };
 
 // The case's name in ctest's list instead of its bytes.
@@ -215,7 +217,7 @@ void PrintTo(const TDragCase &ACase, std::ostream *AOut)
 class SoundListDrag : public ::testing::TestWithParam<TDragCase>, public TListFixture
 {};
 
-TEST_P(SoundListDrag, IsAcceptedOnlyWithSomethingUsable)
+TEST_P(SoundListDrag, TakesFilesAndNamesWhatItCannotUse)
 {
     const TDragCase &c = GetParam();
     for (const QString &name : c.Names) {
@@ -228,27 +230,48 @@ TEST_P(SoundListDrag, IsAcceptedOnlyWithSomethingUsable)
     for (const QString &name : c.Dragged)
         dragged << Files.FilePath(name);
     const std::unique_ptr<QMimeData> data(UrlsOf(dragged));
-    EXPECT_EQ(DragEnter(data.get()), c.Accepted);
+    EXPECT_EQ(DragAndDrop(data.get()), c.Accepted ? Qt::CopyAction : Qt::IgnoreAction);
+    QTest::qWait(20); // the box comes from the event loop
+    EXPECT_EQ(List->topLevelItemCount(), c.Listed);
+    if (c.Named.isEmpty()) {
+        EXPECT_TRUE(Messages.isEmpty());
+        return;
+    }
+    ASSERT_EQ(Messages.size(), 1);
+    for (const QString &name : c.Named)
+        EXPECT_TRUE(Messages[0].contains(Files.FilePath(name))) << Messages[0].toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Drags, SoundListDrag,
-    ::testing::Values(TDragCase{"a sound file", {QStringLiteral("a.mp3")}, {QStringLiteral("a.mp3")}, true},
+    ::testing::Values(TDragCase{"a sound file", {QStringLiteral("a.mp3")}, {QStringLiteral("a.mp3")}, true, 1, {}},
                       TDragCase{"a text file beside a sound file",
                                 {QStringLiteral("a.txt"), QStringLiteral("b.wav")},
                                 {QStringLiteral("a.txt"), QStringLiteral("b.wav")},
-                                true},
+                                true,
+                                1,
+                                {QStringLiteral("a.txt")}},
                       TDragCase{"a folder with a sound file",
                                 {QStringLiteral("f/"), QStringLiteral("f/a.wav")},
                                 {QStringLiteral("f")},
-                                true},
-                      TDragCase{"a text file only", {QStringLiteral("a.txt")}, {QStringLiteral("a.txt")}, false},
+                                true,
+                                1,
+                                {}},
+                      TDragCase{"text files only",
+                                {QStringLiteral("a.txt"), QStringLiteral("b.pdf")},
+                                {QStringLiteral("a.txt"), QStringLiteral("b.pdf")},
+                                true,
+                                0,
+                                {QStringLiteral("a.txt"), QStringLiteral("b.pdf")}},
                       TDragCase{"a folder of text files",
                                 {QStringLiteral("f/"), QStringLiteral("f/a.txt")},
                                 {QStringLiteral("f")},
-                                false},
-                      TDragCase{"a missing sound file", {}, {QStringLiteral("gone.mp3")}, false},
-                      TDragCase{"no files at all", {}, {}, false}),
+                                true,
+                                0,
+                                {QStringLiteral("f")}},
+                      TDragCase{"a missing sound file", {}, {QStringLiteral("gone.mp3")}, true, 0,
+                                {QStringLiteral("gone.mp3")}},
+                      TDragCase{"no files at all", {}, {}, false, 0, {}}),
     CaseName<TDragCase>);
 
 } // namespace

@@ -95,6 +95,33 @@ TEST_F(StatusProgressDelegateTest, DrawsABarOnlyWhileTheItemHoldsAProgress)
     EXPECT_NE(Render(QStringLiteral("Processing..."), 0.5), Render(QString(), 0.5)) << "text not on the bar";
 }
 
+TEST(StatusBarText, ShowsThePercentageOnlyWhenKnown)
+{
+    const struct
+    {
+        double Progress;
+        const char *Text;
+    } cases[] = {
+        {0.0, "Processing... 0%"},     {0.426, "Processing... 42%"}, {0.999, "Processing... 99%"},
+        {1.0, "Processing... 100%"},   {7.0, "Processing... 100%"},  {TStatusProgressDelegate::Indeterminate,
+                                                                        "Processing..."},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TStatusProgressDelegate::BarText(QStringLiteral("Processing..."), c.Progress),
+                  QString::fromLatin1(c.Text))
+            << c.Progress;
+    EXPECT_EQ(TStatusProgressDelegate::BarText(QString(), 0.5), QStringLiteral("50%"));
+}
+
+TEST_F(StatusProgressDelegateTest, ThePercentageIsDrawnOnTheBar)
+{
+    // Filled to 10% and 20%: the bars differ only on their left, the centred
+    // text in the middle.
+    const QRect middle(CellWidth / 3, 0, CellWidth / 3, CellHeight);
+    EXPECT_GT(DifferingColumns(Render(QString(), 0.1).copy(middle), Render(QString(), 0.2).copy(middle)), 0)
+        << "no percentage in the middle of the bar";
+}
+
 TEST_F(StatusProgressDelegateTest, FillsTheBarAsFarAsTheRunHasCome)
 {
     const QImage empty = Render(QString(), 0.0);

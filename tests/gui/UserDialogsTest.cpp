@@ -1,18 +1,22 @@
+#include "gui/LinkOpener.h"
 #include "gui/UpdateNotice.h"
 #include "gui/UserDialogs.h"
 #include "online/CheckReply.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -105,6 +109,52 @@ TEST(UserDialogs, RealMessageBox)
         EXPECT_EQ(caption, QStringLiteral("Complete"));
         EXPECT_EQ(icon, c.Icon);
     }
+}
+
+// A box asked for while the program is not in front (a drop, a file from
+// another start) still belongs to the main window, centred over it.
+TEST(UserDialogs, BoxesBelongToTheMainWindowWhenNoneIsActive)
+{
+    QMainWindow window;
+    window.setGeometry(100, 100, 600, 400);
+    window.show();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    for (const bool question : {false, true}) {
+        SCOPED_TRACE(question);
+        const QWidget *owner = nullptr;
+        QPoint centre;
+        WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+            owner = ABox->parentWidget();
+            centre = ABox->frameGeometry().center();
+            ABox->buttons().constFirst()->click();
+        });
+        if (question)
+            TUserDialogs::AskYesNo(QStringLiteral("Replace?"), QStringLiteral("Confirm"));
+        else
+            TUserDialogs::ShowMessage(QStringLiteral("x.txt is no sound file"), QStringLiteral("Error"), 16);
+        EXPECT_EQ(owner, &window);
+        EXPECT_TRUE(window.frameGeometry().contains(centre)) << "not over the window";
+    }
+}
+
+// A desktop that cannot open anything (no opener on the PATH): the address is
+// shown in a box, selectable so that it can be copied.
+TEST(LinkOpener, ShowsTheAddressWhenTheDesktopCannotOpenIt)
+{
+    const TScopedEnv path("PATH", QByteArray());
+    const QString address = QStringLiteral("https://example.invalid/help?page=1&lang=en");
+    QString text;
+    Qt::TextInteractionFlags flags;
+    WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+        text = ABox->text();
+        flags = ABox->textInteractionFlags();
+        ABox->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_FALSE(TLinkOpener::Open(QUrl(address)));
+    EXPECT_TRUE(text.contains(address)) << text.toStdString();
+    EXPECT_TRUE(flags.testFlag(Qt::TextSelectableByMouse));
+    EXPECT_TRUE(flags.testFlag(Qt::TextSelectableByKeyboard));
 }
 
 TEST(UserDialogs, RealQuestionBoxShowsPlainText)

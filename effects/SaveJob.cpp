@@ -1,0 +1,7 @@
+#include "effects/SaveJob.h"
+
+TSaveJob::TSaveJob(QObject *AParent)
+    : QObject(AParent)
+{}
+
+TSaveJob::~TSaveJob() = default;
