@@ -18,10 +18,16 @@ const TCurlLibrary &Curl()
     return TCurlLibrary::Get();
 }
 
+// The protocol's replies are a few lines: anything longer is not read on, and
+// the short count makes libcurl end the transfer with an error.
 size_t AppendToBody(char *AData, size_t ASize, size_t ACount, void *ABody)
 {
-    static_cast<QByteArray *>(ABody)->append(AData, static_cast<qsizetype>(ASize * ACount));
-    return ASize * ACount;
+    auto *body = static_cast<QByteArray *>(ABody);
+    const size_t size = ASize * ACount;
+    if (size > static_cast<size_t>(TEasyPost::MaxReplyBytes - body->size()))
+        return 0;
+    body->append(AData, static_cast<qsizetype>(size));
+    return size;
 }
 
 } // namespace
@@ -61,6 +67,8 @@ void TEasyPost::SetOptions(const QByteArray &AUrl)
     Curl().EasySetopt(FEasy, CURLOPT_HTTPHEADER, FHeaders);
     Curl().EasySetopt(FEasy, CURLOPT_WRITEFUNCTION, AppendToBody);
     Curl().EasySetopt(FEasy, CURLOPT_WRITEDATA, &FReply.Body);
+    // A declared length over the cap fails before the body is read at all.
+    Curl().EasySetopt(FEasy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxReplyBytes));
     Curl().EasySetopt(FEasy, CURLOPT_ERRORBUFFER, FError);
     // Posts run on worker threads; time-outs must not rely on signals there.
     Curl().EasySetopt(FEasy, CURLOPT_NOSIGNAL, 1L);
@@ -78,8 +86,10 @@ bool TEasyPost::IsConnected() const
     return since > 0;
 }
 
-void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds AResponseTimeout)
+void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds AResponseTimeout, const std::stop_token &AStop)
 {
+    // A stop request is seen within one short wait: the exit waits no longer than that.
+    const milliseconds longestWait = AStop.stop_possible() ? milliseconds(50) : milliseconds(1000);
     // libcurl's own CURLOPT_TIMEOUT_MS counts from the start, connecting
     // included; the reply gets its own clock, started when connected. The sum
     // bounds the whole attempt in any case.
@@ -93,6 +103,8 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest(Curl().MultiStrerror(code));
         if (running == 0)
             return;
+        if (AStop.stop_requested())
+            throw EWebRequest("stopped before the reply was complete");
         const steady_clock::time_point now = steady_clock::now();
         if (!replyDeadline && IsConnected())
             replyDeadline = now + AResponseTimeout;
@@ -101,7 +113,7 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest("no complete reply within " + std::to_string(AResponseTimeout.count()) + " ms");
         // Wakes early on socket activity and on libcurl's own timers (the connect time-out).
         const auto wait = std::chrono::ceil<milliseconds>(deadline - now);
-        Curl().MultiPoll(FMulti, nullptr, 0, static_cast<int>(std::min<milliseconds::rep>(wait.count(), 1000)), nullptr);
+        Curl().MultiPoll(FMulti, nullptr, 0, static_cast<int>(std::min(wait, longestWait).count()), nullptr);
     }
 }
 
@@ -116,7 +128,7 @@ void TEasyPost::CheckResult() const
     }
 }
 
-TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds AResponseTimeout)
+TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds AResponseTimeout, std::stop_token AStop)
 {
     if (!FEasy || !FMulti)
         throw EWebRequest("libcurl could not create a handle");
@@ -124,7 +136,7 @@ TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds ARespon
     const CURLMcode added = Curl().MultiAddHandle(FMulti, FEasy);
     if (added != CURLM_OK)
         throw EWebRequest(Curl().MultiStrerror(added));
-    RunUntilDone(AConnectTimeout, AResponseTimeout);
+    RunUntilDone(AConnectTimeout, AResponseTimeout, AStop);
     CheckResult();
     Curl().EasyGetinfo(FEasy, CURLINFO_RESPONSE_CODE, &FReply.Status);
     const char *contentType = nullptr;

@@ -11,8 +11,9 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libcurl4-openssl-dev libpcre2-dev libicu-dev libgtest-dev
   python3 openssl
-  ffmpeg xvfb xauth x11-utils pulseaudio locales fonts-dejavu-core
+  ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
+  parallel gdb
 )
 
 missing=()
