@@ -4,7 +4,7 @@
 // the event loop during the flood (gaps between the ticks of a 1 ms timer),
 // the peak growth of resident memory (the runner's handler empties Lines as it
 // goes), lines per second reaching the handler, and the time from the stop to
-// the end notification.
+// the end notification, and the CPU time the process spent per line.
 // Run by hand: ./build/bench/bench_output_flood [seconds [rounds [runner|qprocess]]]
 // (naming one side measures only that one, for a profiler).
 #include "process/ProcessRunner.h"
@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -34,7 +35,17 @@ struct TFloodResult
     double MemoryGrowthMB = 0;
     double LinesPerSecond = 0;
     double StopToEndMs = 0;
+    // CPU time of the whole process (every thread) per line during the flood:
+    // what a line costs, which a busy machine does not blur as it does lines/s.
+    double CpuNsPerLine = 0;
 };
+
+qint64 ProcessCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 qint64 ResidentBytes()
 {
@@ -111,13 +122,16 @@ template <class TStart, class TStop> TFloodResult Flood(double ASeconds, qint64 
     TMemoryPeak memory;
     TStallMeter stalls;
     QElapsedTimer clock;
+    qint64 cpuAtStart = 0;
     QTimer::singleShot(int(ASeconds * 1000), [&] {
         result.LinesPerSecond = ALines / (clock.nsecsElapsed() / 1e9);
+        result.CpuNsPerLine = ALines > 0 ? double(ProcessCpuNs() - cpuAtStart) / double(ALines) : 0;
         stalls.Stop();
         AStopClock.start();
         AStopChild();
     });
     clock.start();
+    cpuAtStart = ProcessCpuNs();
     AStart();
     AEnded.exec();
     result.StopToEndMs = AStopClock.nsecsElapsed() / 1e6;
@@ -163,8 +177,8 @@ TFloodResult QProcessFlood(double ASeconds)
 
 void Print(const char *AName, const TFloodResult &AResult)
 {
-    std::printf("%-16s %10.1f %12.1f %12.0f %12.2f\n", AName, AResult.StallMs, AResult.MemoryGrowthMB,
-                AResult.LinesPerSecond, AResult.StopToEndMs);
+    std::printf("%-16s %10.1f %12.1f %12.0f %12.2f %12.0f\n", AName, AResult.StallMs, AResult.MemoryGrowthMB,
+                AResult.LinesPerSecond, AResult.StopToEndMs, AResult.CpuNsPerLine);
 }
 
 double Median(std::vector<double> AValues)
@@ -182,7 +196,7 @@ TFloodResult Medians(const std::vector<TFloodResult> &AResults)
         return Median(values);
     };
     return {of(&TFloodResult::StallMs), of(&TFloodResult::MemoryGrowthMB), of(&TFloodResult::LinesPerSecond),
-            of(&TFloodResult::StopToEndMs)};
+            of(&TFloodResult::StopToEndMs), of(&TFloodResult::CpuNsPerLine)};
 }
 
 } // namespace
@@ -195,7 +209,8 @@ int main(int argc, char **argv)
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     std::printf("Flood: `yes` with 80-byte lines for %.1f s, %d rounds, alternating\n", seconds, rounds);
-    std::printf("%-16s %10s %12s %12s %12s\n", "", "stall ms", "memory MB", "lines/s", "stop->end ms");
+    std::printf("%-16s %10s %12s %12s %12s %12s\n", "", "stall ms", "memory MB", "lines/s", "stop->end ms",
+                "CPU ns/line");
     std::vector<TFloodResult> runner;
     std::vector<TFloodResult> qprocess;
     for (int i = 0; i < rounds; ++i) {
@@ -223,5 +238,7 @@ int main(int argc, char **argv)
     std::printf("stop -> end < 50 ms: %.2f ms: %s\n", r.StopToEndMs, r.StopToEndMs < 50 ? "met" : "NOT met");
     std::printf("lines/s >= QProcess: %.0f vs %.0f: %s\n", r.LinesPerSecond, q.LinesPerSecond,
                 r.LinesPerSecond >= q.LinesPerSecond ? "met" : "NOT met");
+    std::printf("ratio CPU per line TProcessRunner/QProcess: %.2f\n",
+                q.CpuNsPerLine > 0 ? r.CpuNsPerLine / q.CpuNsPerLine : 0.0);
     return 0;
 }

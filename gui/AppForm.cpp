@@ -88,7 +88,10 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
 {
     Q_INIT_RESOURCE(tonara_icons);
     FUi->setupUi(this);
-    QApplication::setWindowIcon(AppIcon()); // every window of the program shows it
+    // Every window of the program shows it. Decoding its sizes for the window
+    // manager takes as long as building the window, so it comes with the first
+    // turn of the event loop, just after the window has been shown.
+    QTimer::singleShot(0, this, [] { QApplication::setWindowIcon(AppIcon()); });
     FillEffectList();
     SizeListColumns();
     FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));

@@ -1,6 +1,7 @@
 #include "online/CurlGlobal.h"
 
-#include <curl/curl.h>
+#include "online/CurlLibrary.h"
+
 #include <mutex>
 
 void EnsureCurlGlobalInit()
@@ -8,5 +9,5 @@ void EnsureCurlGlobalInit()
     // curl_global_init is not thread-safe itself; the update check and the
     // feedback form may post at the same time.
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] { TCurlLibrary::Get().GlobalInit(CURL_GLOBAL_DEFAULT); });
 }

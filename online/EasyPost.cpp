@@ -2,9 +2,9 @@
 
 #include "online/CertificateTrust.h"
 #include "online/CurlGlobal.h"
+#include "online/CurlLibrary.h"
 #include "online/EWebRequest.h"
 
-#include <curl/curl.h>
 #include <optional>
 #include <string>
 
@@ -12,6 +12,11 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 namespace {
+
+const TCurlLibrary &Curl()
+{
+    return TCurlLibrary::Get();
+}
 
 // The protocol's replies are a few lines: anything longer is not read on, and
 // the short count makes libcurl end the transfer with an error.
@@ -33,51 +38,51 @@ TEasyPost::TEasyPost(const QByteArray &AUrl, const QByteArrayList &AHeaders, con
     , FCaFile(CertificateAuthorityFile().toLocal8Bit())
 {
     EnsureCurlGlobalInit();
-    FEasy = curl_easy_init();
-    FMulti = curl_multi_init();
+    FEasy = Curl().EasyInit();
+    FMulti = Curl().MultiInit();
     if (!FEasy || !FMulti)
         return; // reported by Perform
     for (const QByteArray &header : AHeaders)
-        FHeaders = curl_slist_append(FHeaders, header.constData());
+        FHeaders = Curl().SlistAppend(FHeaders, header.constData());
     SetOptions(AUrl);
 }
 
 TEasyPost::~TEasyPost()
 {
     if (FMulti && FEasy)
-        curl_multi_remove_handle(FMulti, FEasy);
+        Curl().MultiRemoveHandle(FMulti, FEasy);
     if (FEasy)
-        curl_easy_cleanup(FEasy);
+        Curl().EasyCleanup(FEasy);
     if (FMulti)
-        curl_multi_cleanup(FMulti);
-    curl_slist_free_all(FHeaders);
+        Curl().MultiCleanup(FMulti);
+    Curl().SlistFreeAll(FHeaders);
 }
 
 void TEasyPost::SetOptions(const QByteArray &AUrl)
 {
-    curl_easy_setopt(FEasy, CURLOPT_URL, AUrl.constData());
-    curl_easy_setopt(FEasy, CURLOPT_POST, 1L);
-    curl_easy_setopt(FEasy, CURLOPT_POSTFIELDS, FBody.constData());
-    curl_easy_setopt(FEasy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(FBody.size()));
-    curl_easy_setopt(FEasy, CURLOPT_HTTPHEADER, FHeaders);
-    curl_easy_setopt(FEasy, CURLOPT_WRITEFUNCTION, AppendToBody);
-    curl_easy_setopt(FEasy, CURLOPT_WRITEDATA, &FReply.Body);
+    Curl().EasySetopt(FEasy, CURLOPT_URL, AUrl.constData());
+    Curl().EasySetopt(FEasy, CURLOPT_POST, 1L);
+    Curl().EasySetopt(FEasy, CURLOPT_POSTFIELDS, FBody.constData());
+    Curl().EasySetopt(FEasy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(FBody.size()));
+    Curl().EasySetopt(FEasy, CURLOPT_HTTPHEADER, FHeaders);
+    Curl().EasySetopt(FEasy, CURLOPT_WRITEFUNCTION, AppendToBody);
+    Curl().EasySetopt(FEasy, CURLOPT_WRITEDATA, &FReply.Body);
     // A declared length over the cap fails before the body is read at all.
-    curl_easy_setopt(FEasy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxReplyBytes));
-    curl_easy_setopt(FEasy, CURLOPT_ERRORBUFFER, FError);
+    Curl().EasySetopt(FEasy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxReplyBytes));
+    Curl().EasySetopt(FEasy, CURLOPT_ERRORBUFFER, FError);
     // Posts run on worker threads; time-outs must not rely on signals there.
-    curl_easy_setopt(FEasy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYHOST, 2L);
+    Curl().EasySetopt(FEasy, CURLOPT_NOSIGNAL, 1L);
+    Curl().EasySetopt(FEasy, CURLOPT_SSL_VERIFYPEER, 1L);
+    Curl().EasySetopt(FEasy, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!FCaFile.isEmpty())
-        curl_easy_setopt(FEasy, CURLOPT_CAINFO, FCaFile.constData());
+        Curl().EasySetopt(FEasy, CURLOPT_CAINFO, FCaFile.constData());
 }
 
 bool TEasyPost::IsConnected() const
 {
     // Over https the connection counts once the TLS handshake is done.
     curl_off_t since = 0;
-    curl_easy_getinfo(FEasy, FSecure ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T, &since);
+    Curl().EasyGetinfo(FEasy, FSecure ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T, &since);
     return since > 0;
 }
 
@@ -93,9 +98,9 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
     std::optional<steady_clock::time_point> replyDeadline;
     int running = 1;
     while (true) {
-        const CURLMcode code = curl_multi_perform(FMulti, &running);
+        const CURLMcode code = Curl().MultiPerform(FMulti, &running);
         if (code != CURLM_OK)
-            throw EWebRequest(curl_multi_strerror(code));
+            throw EWebRequest(Curl().MultiStrerror(code));
         if (running == 0)
             return;
         if (AStop.stop_requested())
@@ -108,17 +113,17 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest("no complete reply within " + std::to_string(AResponseTimeout.count()) + " ms");
         // Wakes early on socket activity and on libcurl's own timers (the connect time-out).
         const auto wait = std::chrono::ceil<milliseconds>(deadline - now);
-        curl_multi_poll(FMulti, nullptr, 0, static_cast<int>(std::min(wait, longestWait).count()), nullptr);
+        Curl().MultiPoll(FMulti, nullptr, 0, static_cast<int>(std::min(wait, longestWait).count()), nullptr);
     }
 }
 
 void TEasyPost::CheckResult() const
 {
     int left = 0;
-    while (const CURLMsg *message = curl_multi_info_read(FMulti, &left)) {
+    while (const CURLMsg *message = Curl().MultiInfoRead(FMulti, &left)) {
         if (message->msg == CURLMSG_DONE && message->data.result != CURLE_OK) {
             const std::string detail = FError[0] ? std::string(": ") + FError : std::string();
-            throw EWebRequest(curl_easy_strerror(message->data.result) + detail);
+            throw EWebRequest(Curl().EasyStrerror(message->data.result) + detail);
         }
     }
 }
@@ -127,15 +132,15 @@ TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds ARespon
 {
     if (!FEasy || !FMulti)
         throw EWebRequest("libcurl could not create a handle");
-    curl_easy_setopt(FEasy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(AConnectTimeout.count()));
-    const CURLMcode added = curl_multi_add_handle(FMulti, FEasy);
+    Curl().EasySetopt(FEasy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(AConnectTimeout.count()));
+    const CURLMcode added = Curl().MultiAddHandle(FMulti, FEasy);
     if (added != CURLM_OK)
-        throw EWebRequest(curl_multi_strerror(added));
+        throw EWebRequest(Curl().MultiStrerror(added));
     RunUntilDone(AConnectTimeout, AResponseTimeout, AStop);
     CheckResult();
-    curl_easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &FReply.Status);
+    Curl().EasyGetinfo(FEasy, CURLINFO_RESPONSE_CODE, &FReply.Status);
     const char *contentType = nullptr;
-    curl_easy_getinfo(FEasy, CURLINFO_CONTENT_TYPE, &contentType);
+    Curl().EasyGetinfo(FEasy, CURLINFO_CONTENT_TYPE, &contentType);
     FReply.ContentType = QByteArray(contentType);
     return FReply;
 }

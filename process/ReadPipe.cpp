@@ -45,7 +45,7 @@ void TReadPipe::Execute()
 
 void TReadPipe::ReadLoop()
 {
-    char buffer[ReadSize];
+    char buffer[ReadAhead];
     while (WaitForRoom()) {
         const ssize_t n = read(Fread_stdout, buffer, sizeof buffer);
         if (n > 0) {
@@ -64,10 +64,25 @@ void TReadPipe::ReadLoop()
 
 void TReadPipe::Deliver(const char *ABytes, qsizetype ACount)
 {
-    const QByteArray chunk(ABytes, ACount);
+    QString text;
+    try {
+        for (qsizetype offset = 0; offset < ACount; offset += ReadSize) {
+            const QByteArray piece(ABytes + offset, std::min<qsizetype>(ReadSize, ACount - offset));
+            if (FOnCharDecoding)
+                text += FOnCharDecoding(this, piece);
+        }
+    } catch (...) {
+        Publish(text); // the pieces before the failing one still arrive
+        throw;
+    }
+    Publish(text);
+}
+
+void TReadPipe::Publish(const QString &AText)
+{
     // Text added to text the worker has not taken yet needs no second wake-up:
     // the worker takes everything there is before it waits again.
-    if (FSyncString.Add(FOnCharDecoding ? FOnCharDecoding(this, chunk) : QString()))
+    if (FSyncString.Add(AText))
         FEvent.Set();
 }
 
@@ -78,7 +93,7 @@ void TReadPipe::Drain()
     int available = 0;
     if (ioctl(Fread_stdout, FIONREAD, &available) != 0)
         return;
-    char buffer[ReadSize];
+    char buffer[ReadAhead];
     while (available > 0) {
         const ssize_t n = read(Fread_stdout, buffer, std::min<size_t>(sizeof buffer, size_t(available)));
         if (n < 0 && errno == EINTR)
@@ -93,7 +108,10 @@ void TReadPipe::Drain()
 QString TReadPipe::Take()
 {
     QString text = FSyncString.Take();
-    FRoomEvent.Set();
+    // Only text the reader adds to and this removes is in there, so a reader
+    // that found it full and waits for room finds it taken here, in full.
+    if (text.size() >= MaxBuffered)
+        FRoomEvent.Set();
     return text;
 }
 

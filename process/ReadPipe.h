@@ -8,9 +8,10 @@
 #include <atomic>
 #include <thread>
 
-// The reader thread of one run: blocks on the output pipe, turns every read
-// (at most 1024 bytes) into text through the decoding callback, appends it to
-// ReadString and sets Event. Its creator terminates it, waits for it and frees
+// The reader thread of one run: blocks on the output pipe, turns every piece
+// of at most 1024 bytes into text through the decoding callback, appends it to
+// ReadString and sets Event. One system call takes up to ReadAhead bytes, so
+// a flood costs one read per 16 pieces, not one per piece. Its creator terminates it, waits for it and frees
 // it; the pipe's descriptor belongs to the creator.
 //
 // It keeps at most about MaxBuffered characters that nobody has taken: beyond
@@ -19,7 +20,9 @@
 class TReadPipe : public QObject
 {
 public:
+    // The most the decoding callback is given at once.
     static constexpr int ReadSize = 1024;
+    static constexpr int ReadAhead = 16 * ReadSize;
     static constexpr int MaxBuffered = 64 * 1024;
 
     // Starts reading at once. AReadStdout must be non-blocking.
@@ -42,6 +45,7 @@ private:
     void Execute();
     void ReadLoop();
     void Deliver(const char *ABytes, qsizetype ACount);
+    void Publish(const QString &AText);
     void Drain();
     void WaitForStop();
     // Sleeps while ReadString is full; false when asked to end meanwhile.

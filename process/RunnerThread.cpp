@@ -12,6 +12,9 @@
 #include "process/StringList.h"
 
 #include <cerrno>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <mutex>
 #include <semaphore>
 #include <thread>
@@ -289,9 +292,14 @@ void TRunnerThread::DoReadLine()
         const qsizetype stop = OrdinaryRunEnd(chars, i, count);
         if (!DoNewChars(chars + i, stop - i))
             return;
-        line.append(chars + i, stop - i);
-        if (stop > i)
+        if (stop > i) {
+            // A line begun in this batch gets a buffer of its exact size.
+            if (line.isEmpty())
+                line = QString(chars + i, stop - i);
+            else
+                line.append(chars + i, stop - i);
             FAfterCR = false;
+        }
         if (stop == count)
             break;
         if (!DoNewChars(chars + stop, 1))
@@ -315,13 +323,35 @@ void TRunnerThread::DoReadLine()
 qsizetype TRunnerThread::OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount)
 {
     qsizetype i = AStart;
-    while (i < ACount) {
+    for (;;) {
+        i = SkipAboveCR(AChars, i, ACount);
+        if (i == ACount)
+            return i;
         const char16_t u = AChars[i].unicode();
-        // NUL, LF and CR are all at most CR: one comparison for most characters.
-        if (u <= u'\r' && (u == 0 || u == u'\r' || u == u'\n'))
-            break;
-        ++i;
+        if (u == 0 || u == u'\r' || u == u'\n')
+            return i;
+        ++i; // a control character below CR that ends nothing (a tab, a form feed)
     }
+}
+
+// Skips the characters above CR, eight at a time where the processor allows:
+// NUL, LF and CR are all at most CR, and most output is far above it.
+qsizetype TRunnerThread::SkipAboveCR(const QChar *AChars, qsizetype AStart, qsizetype ACount)
+{
+    qsizetype i = AStart;
+#if defined(__SSE2__)
+    const __m128i firstAbove = _mm_set1_epi16(short(u'\r' + 1));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= ACount; i += 8) {
+        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(AChars + i));
+        // Non-zero exactly in the lanes at or below CR (unsigned saturation).
+        const __m128i atOrBelow = _mm_subs_epu16(firstAbove, chars);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(atOrBelow, zero)) != 0xFFFF)
+            break;
+    }
+#endif
+    while (i < ACount && AChars[i].unicode() > u'\r')
+        ++i;
     return i;
 }
 
@@ -344,15 +374,15 @@ bool TRunnerThread::DoNewChars(const QChar *AChars, qsizetype ACount)
 void TRunnerThread::DoLineEnd(QString &ALine)
 {
     FTimer->NewOutput();
-    DoEntireLine(ALine);
-    ALine.clear();
+    DoEntireLine(std::move(ALine));
+    ALine = QString();
 }
 
 // Lines, OutputLines (in place of the growing line it completes) and
 // OnNewLine receive the line, in one call.
-void TRunnerThread::DoEntireLine(const QString &AStr)
+void TRunnerThread::DoEntireLine(QString AStr)
 {
-    FCalls->Post({&TRunEvents::EntireLine, FEvents.get(), AStr, FPartial});
+    FCalls->Post({&TRunEvents::EntireLine, FEvents.get(), std::move(AStr), FPartial});
     if (FEvents->HasOutputLines())
         FPartial = false;
 }

@@ -72,10 +72,11 @@ private:
     // Line assembly of the output.
     void DoReadLine();
     void DoLineEnd(QString &ALine);
-    void DoEntireLine(const QString &AStr);
+    void DoEntireLine(QString AStr);
     void DoNewChar(QChar AChar);
     bool DoNewChars(const QChar *AChars, qsizetype ACount);
     static qsizetype OrdinaryRunEnd(const QChar *AChars, qsizetype AStart, qsizetype ACount);
+    static qsizetype SkipAboveCR(const QChar *AChars, qsizetype AStart, qsizetype ACount);
     void DoNewLine(const QString &AStr, TOutputType AOutputType);
     void PostOutputLine(const QString &AText, bool AReplaceLast);
     void FlushLastLine();

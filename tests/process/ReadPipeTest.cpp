@@ -99,4 +99,19 @@ TEST_F(ReadPipe, AFailingDecodingEndsTheReader)
     EXPECT_EQ(FReader->ReadString().Length(), 0);
 }
 
+TEST_F(ReadPipe, PiecesDecodedBeforeAFailingOneStillArrive)
+{
+    // One write below PIPE_BUF is one read: its first piece decodes, its
+    // second fails and ends the reader.
+    int pieces = 0;
+    FReader = std::make_unique<TReadPipe>(FPipe.ReadEnd(), [&](QObject *, const QByteArray &ABuf) -> QString {
+        if (++pieces == 2)
+            throw std::runtime_error("cannot decode");
+        return QString::fromLatin1(ABuf);
+    });
+    Write(QByteArray(3000, 'y'));
+    FReader->WaitFor();
+    EXPECT_EQ(FReader->ReadString().Value(), QString(TReadPipe::ReadSize, QLatin1Char('y')));
+}
+
 } // namespace

@@ -67,6 +67,8 @@ TEST_P(LineAssembly, ReportsLinesAndMirrorsThem)
 }
 
 const QString Nul(QChar(0));
+const char LongLines[] = "abcdefgh\nabcdefghi\r\nabcdefg\tbcdefghijklmno\0pqrstuvw\x0c"
+                         "yz0123456789abcdef\rABCDEFGHIJKLMNOPQRSTUVWXYZ\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LineAssembly,
@@ -75,6 +77,16 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{"LoneCrProgress", {"A\rB\rC\r"}, {"E:A", "E:B", "E:C"}, {"A", "B", "C"}, {"A", "B", "C"}},
         TLineCase{"LfLfGivesAnEmptyLine", {"a\n\nb\n"}, {"E:a", "E:", "E:b"}, {"a", "", "b"}, {"a", "", "b"}},
         TLineCase{"NulIsLeftOutOfTheLine", {QByteArray("x\0y\n", 4)}, {"E:xy"}, {"xy"}, {"xy"}},
+        // Line ends, NUL and control characters that end nothing, at and
+        // around the edges of eight-character blocks of long lines.
+        TLineCase{"StopsAtBlockEdgesOfLongLines",
+                  {QByteArray(LongLines, sizeof LongLines - 1)},
+                  {"E:abcdefgh", "E:abcdefghi", "E:abcdefg\tbcdefghijklmnopqrstuvw\x0cyz0123456789abcdef",
+                   "E:ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                  {"abcdefgh", "abcdefghi", "abcdefg\tbcdefghijklmnopqrstuvw\x0cyz0123456789abcdef",
+                   "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                  {"abcdefgh", "abcdefghi", "abcdefg\tbcdefghijklmnopqrstuvw\x0cyz0123456789abcdef",
+                   "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}},
         TLineCase{"GrowingLineOverTwoBatches",
                   {"step 1 of 2", " done\n"},
                   {"B:step 1 of 2", "E:step 1 of 2 done"},
