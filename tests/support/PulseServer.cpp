@@ -11,8 +11,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -176,11 +179,17 @@ bool TPulseServer::MicrophoneBusy() const
 
 // Writes one slice every SliceMs by the clock, so the source delivers in real time
 // like a sound card. Writes never block: a source nobody listens to drops samples,
-// as a real one does.
+// as a real one does. A test may unload the microphone: its pipe then has no reader,
+// so SIGPIPE is blocked here (the write fails with EPIPE instead of ending the test
+// program) and writing stops.
 void TPulseServer::FeedLoop()
 {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     const QByteArray fifo = QFile::encodeName(FDir->filePath(QStringLiteral("microphone.fifo")));
-    const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
     std::vector<int16_t> slice(SliceSamples);
@@ -194,11 +203,18 @@ void TPulseServer::FeedLoop()
                     FFeed.pop_front();
             }
         }
-        [[maybe_unused]] const ssize_t written = ::write(fd, slice.data(), slice.size() * sizeof(int16_t));
+        if (fd >= 0 && ::write(fd, slice.data(), slice.size() * sizeof(int16_t)) < 0 && errno == EPIPE) {
+            // Take the pending signal back, so it is never delivered.
+            const timespec now{};
+            sigtimedwait(&pipeSignal, nullptr, &now);
+            ::close(fd);
+            fd = -1;
+        }
         next += std::chrono::milliseconds(SliceMs);
         std::this_thread::sleep_until(next);
     }
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 void TPulseServer::StopFeeder()
