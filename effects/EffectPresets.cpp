@@ -85,11 +85,16 @@ QString FormatEffectNumber(double AValue)
     return QString::fromStdString(text.substr(0, sign) + PlaceDecimalPoint(digits, exponent));
 }
 
+QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition)
+{
+    const TEffectPreset &preset = PresetFor(AItemText);
+    return preset.Graph[0] ? QString::fromUtf8(preset.Graph) : CustomGraph(ARatePosition, ATempoPosition);
+}
+
 QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition)
 {
     const TEffectPreset &preset = PresetFor(AItemText);
-    const QString graph =
-        preset.Graph[0] ? QString::fromUtf8(preset.Graph) : CustomGraph(ARatePosition, ATempoPosition);
+    const QString graph = EffectGraph(AItemText, ARatePosition, ATempoPosition);
     // Paths go in double quotes; a quote or trailing backslash in a name is
     // escaped so that the split gives the name back unchanged.
     using Platform::QuoteArgument;
