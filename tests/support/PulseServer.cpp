@@ -1,0 +1,299 @@
+#include "support/PulseServer.h"
+
+#include "platform/ChildProcess.h"
+#include "platform/Pipe.h"
+#include "support/SoundAnalysis.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <chrono>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The microphone is written in slices of this length, paced by the clock.
+constexpr int SliceMs = 10;
+constexpr int SliceSamples = TPulseServer::Rate * SliceMs / 1000;
+
+QStringList ServerArguments(const QString &AFolder)
+{
+    const QString socket = AFolder + QStringLiteral("/native");
+    const QString fifo = AFolder + QStringLiteral("/microphone.fifo");
+    return {QStringLiteral("-n"),
+            QStringLiteral("--daemonize=no"),
+            QStringLiteral("--use-pid-file=no"),
+            QStringLiteral("--exit-idle-time=-1"),
+            QStringLiteral("--disallow-exit"),
+            QStringLiteral("--log-target=stderr"),
+            QStringLiteral("-L"),
+            QStringLiteral("module-null-sink sink_name=%1").arg(TPulseServer::SinkName()),
+            QStringLiteral("-L"),
+            QStringLiteral("module-pipe-source source_name=%1 file=%2 format=s16le rate=%3 channels=1")
+                .arg(TPulseServer::MicrophoneName(), fifo)
+                .arg(TPulseServer::Rate),
+            QStringLiteral("-L"),
+            QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket)};
+}
+
+} // namespace
+
+TPulseServer::TPulseServer()
+    : FDir(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tonara-pulse-XXXXXX")))
+{
+    FHadPulseServer = qEnvironmentVariableIsSet("PULSE_SERVER");
+    FOldPulseServer = qgetenv("PULSE_SERVER");
+    if (!StartServer())
+        return;
+    qputenv("PULSE_SERVER", Address().toLocal8Bit());
+    Pactl({QStringLiteral("set-default-sink"), SinkName()});
+    Pactl({QStringLiteral("set-default-source"), MicrophoneName()});
+    FFeeder = std::thread([this] { FeedLoop(); });
+}
+
+TPulseServer::~TPulseServer()
+{
+    StopRecorder();
+    StopFeeder();
+    if (FServer && FServer->state() != QProcess::NotRunning) {
+        FServer->terminate();
+        if (!FServer->waitForFinished(5000)) {
+            FServer->kill();
+            FServer->waitForFinished(5000);
+        }
+    }
+    if (FHadPulseServer)
+        qputenv("PULSE_SERVER", FOldPulseServer);
+    else
+        qunsetenv("PULSE_SERVER");
+}
+
+bool TPulseServer::Installed()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()
+           && !QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty();
+}
+
+bool TPulseServer::StartServer()
+{
+    if (!FDir->isValid()) {
+        FError = QStringLiteral("no temporary folder");
+        return false;
+    }
+    FServer = std::make_unique<QProcess>();
+    // Its own HOME and runtime folder keep its cookie and state out of anyone's real ones.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), FDir->path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), FDir->path());
+    environment.remove(QStringLiteral("PULSE_SERVER"));
+    FServer->setProcessEnvironment(environment);
+    FServer->setProcessChannelMode(QProcess::MergedChannels);
+    FServer->setStandardOutputFile(FDir->filePath(QStringLiteral("server.log")));
+    FServer->start(QStringLiteral("pulseaudio"), ServerArguments(FDir->path()));
+    if (!FServer->waitForStarted(10000)) {
+        FError = QStringLiteral("pulseaudio did not start: ") + FServer->errorString();
+        return false;
+    }
+    return WaitForSocket();
+}
+
+bool TPulseServer::WaitForSocket()
+{
+    for (int i = 0; i < 200; ++i) {
+        if (FServer->state() == QProcess::NotRunning)
+            break;
+        if (QFile::exists(FDir->filePath(QStringLiteral("native")))
+            && Pactl({QStringLiteral("info")}) == 0)
+            return true;
+        QThread::msleep(50);
+    }
+    QFile log(FDir->filePath(QStringLiteral("server.log")));
+    log.open(QIODevice::ReadOnly);
+    FError = QStringLiteral("PulseAudio did not start: ") + QString::fromLocal8Bit(log.readAll());
+    return false;
+}
+
+bool TPulseServer::IsRunning() const
+{
+    return FServer && FServer->state() == QProcess::Running;
+}
+
+QString TPulseServer::Address() const
+{
+    return QStringLiteral("unix:") + FDir->filePath(QStringLiteral("native"));
+}
+
+int TPulseServer::Pactl(const QStringList &AArguments, QByteArray *AOutput) const
+{
+    QProcess pactl;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PULSE_SERVER"), Address());
+    pactl.setProcessEnvironment(environment);
+    pactl.setProcessChannelMode(QProcess::MergedChannels);
+    pactl.start(QStringLiteral("pactl"), AArguments);
+    if (!pactl.waitForFinished(10000) || pactl.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (AOutput)
+        *AOutput = pactl.readAll();
+    return pactl.exitCode();
+}
+
+void TPulseServer::Kill()
+{
+    StopRecorder();
+    StopFeeder();
+    if (FServer) {
+        FServer->kill();
+        FServer->waitForFinished(5000);
+    }
+}
+
+bool TPulseServer::FeedMicrophone(const QString &ASoundFile)
+{
+    std::vector<int16_t> samples = SoundAnalysis::DecodeMono(ASoundFile);
+    if (samples.empty())
+        return false;
+    FeedMicrophone(std::move(samples));
+    return true;
+}
+
+void TPulseServer::FeedMicrophone(std::vector<int16_t> ASamples)
+{
+    std::lock_guard lock(FFeedMutex);
+    FFeed.assign(ASamples.begin(), ASamples.end());
+}
+
+bool TPulseServer::MicrophoneBusy() const
+{
+    std::lock_guard lock(FFeedMutex);
+    return !FFeed.empty();
+}
+
+// Writes one slice every SliceMs by the clock, so the source delivers in real time
+// like a sound card. Writes never block: a source nobody listens to drops samples,
+// as a real one does.
+void TPulseServer::FeedLoop()
+{
+    const QByteArray fifo = QFile::encodeName(FDir->filePath(QStringLiteral("microphone.fifo")));
+    const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    std::vector<int16_t> slice(SliceSamples);
+    auto next = std::chrono::steady_clock::now();
+    while (!FFeederStop) {
+        {
+            std::lock_guard lock(FFeedMutex);
+            for (int16_t &sample : slice) {
+                sample = FFeed.empty() ? 0 : FFeed.front();
+                if (!FFeed.empty())
+                    FFeed.pop_front();
+            }
+        }
+        [[maybe_unused]] const ssize_t written = ::write(fd, slice.data(), slice.size() * sizeof(int16_t));
+        next += std::chrono::milliseconds(SliceMs);
+        std::this_thread::sleep_until(next);
+    }
+    ::close(fd);
+}
+
+void TPulseServer::StopFeeder()
+{
+    FFeederStop = true;
+    if (FFeeder.joinable())
+        FFeeder.join();
+}
+
+bool TPulseServer::StartRecording()
+{
+    StopRecorder();
+    {
+        std::lock_guard lock(FRecordMutex);
+        FRecorded.clear();
+        FRecordingStartMs.reset();
+        FOddByte = false;
+    }
+    Platform::TPipe pipe;
+    if (pipe.Create() != 0)
+        return false;
+    Platform::TChildOptions options;
+    options.StdOut = pipe.WriteEnd();
+    options.ExtraEnvironment = {QStringLiteral("PULSE_SERVER=") + Address()};
+    FRecorderChild = std::make_unique<Platform::TChildProcess>();
+    const int error = FRecorderChild->Start(
+        QStringList{QStringLiteral("parec"), QStringLiteral("--device=") + SinkName() + QStringLiteral(".monitor"),
+                    QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(Rate),
+                    QStringLiteral("--channels=1"), QStringLiteral("--raw"), QStringLiteral("--latency-msec=10")},
+        options);
+    if (error != 0)
+        return false;
+    pipe.CloseWrite();
+    const int readEnd = ::dup(pipe.ReadEnd());
+    FRecorder = std::thread([this, readEnd] { RecordLoop(readEnd); });
+    return true;
+}
+
+void TPulseServer::RecordLoop(int AFd)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(AFd, buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        std::lock_guard lock(FRecordMutex);
+        if (!FRecordingStartMs)
+            FRecordingStartMs = NowMs() - (count / 2) * 1000 / Rate;
+        for (ssize_t i = 0; i < count; ++i) {
+            if (!FOddByte) {
+                FPendingByte = buffer[i];
+                FOddByte = true;
+                continue;
+            }
+            const auto low = static_cast<uint8_t>(FPendingByte);
+            const auto high = static_cast<uint8_t>(buffer[i]);
+            FRecorded.push_back(static_cast<int16_t>(low | (high << 8)));
+            FOddByte = false;
+        }
+    }
+    ::close(AFd);
+}
+
+void TPulseServer::StopRecorder()
+{
+    if (FRecorderChild) {
+        FRecorderChild->Kill();
+        FRecorderChild->WaitForEnd(5000);
+    }
+    if (FRecorder.joinable())
+        FRecorder.join();
+    FRecorderChild.reset();
+}
+
+std::vector<int16_t> TPulseServer::Recorded() const
+{
+    std::lock_guard lock(FRecordMutex);
+    return FRecorded;
+}
+
+std::vector<int16_t> TPulseServer::StopRecording()
+{
+    StopRecorder();
+    return Recorded();
+}
+
+std::optional<int64_t> TPulseServer::RecordingStartMs() const
+{
+    std::lock_guard lock(FRecordMutex);
+    return FRecordingStartMs;
+}
+
+int64_t TPulseServer::NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
