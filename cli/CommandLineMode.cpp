@@ -3,6 +3,7 @@
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
+#include "cli/LiveMode.h"
 #include "effects/EffectPresets.h"
 #include "identity/AppIdentity.h"
 #include "platform/ExecutableFolder.h"
@@ -62,6 +63,8 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         // A window or another batch may be running meanwhile.
         UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
+    case TCommandLineAction::Live:
+        return RunLiveMode(AOptions);
     }
     return ExitFailure;
 }

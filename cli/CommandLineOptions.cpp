@@ -1,5 +1,6 @@
 #include "cli/CommandLineOptions.h"
 
+#include "audio/LiveEffects.h"
 #include "effects/EffectPresets.h"
 
 #include <QCommandLineParser>
@@ -57,7 +58,10 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
-    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version});
+    const QCommandLineOption live(QStringLiteral("live"));
+    const QCommandLineOption input(QStringLiteral("input"), QString(), QStringLiteral("source"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("target"));
+    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, live, input, to});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -88,6 +92,19 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         options.TempoPosition = ParsePosition(QStringLiteral("--tempo"), parser.value(tempo), TempoMaximum);
 
     options.Inputs = parser.positionalArguments();
+    if (parser.isSet(live)) {
+        if (!options.Inputs.isEmpty() || parser.isSet(output) || parser.isSet(format) || parser.isSet(printCommand))
+            Refuse(QStringLiteral("--live takes no input files and saves nothing: it runs until Ctrl+C."));
+        if (!RunsLive(options.EffectItem))
+            Refuse(Message("\"%1\" needs the whole sound before it gives any: it cannot run live.",
+                           options.EffectItem));
+        options.Action = TCommandLineAction::Live;
+        options.LiveInput = parser.value(input);
+        options.LiveToMicrophone = parser.isSet(to) && ParseLiveTarget(parser.value(to));
+        return options;
+    }
+    if (parser.isSet(input) || parser.isSet(to))
+        Refuse(QStringLiteral("--input and --to apply only to --live."));
     if (options.Inputs.isEmpty())
         Refuse(QStringLiteral("No input file given."));
     for (const QString &input : std::as_const(options.Inputs))
@@ -100,6 +117,15 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     if (parser.isSet(output))
         options.ResolveOutputs(parser.value(output), parser.value(format));
     return options;
+}
+
+bool TCommandLineOptions::ParseLiveTarget(const QString &AText)
+{
+    if (AText.compare(QLatin1String("mic"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (AText.compare(QLatin1String("speakers"), Qt::CaseInsensitive) == 0)
+        return false;
+    Refuse(Message("--to must be speakers or mic, not \"%1\".", AText));
 }
 
 QString TCommandLineOptions::ToolInput(qsizetype AIndex) const
@@ -174,6 +200,7 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
     return QStringLiteral(
                "Usage: %1 --effect NAME [--rate N] [--tempo N] [--output PATH [--format FMT]] INPUT...\n"
                "       %1 --effect NAME [--rate N] [--tempo N] --print-command INPUT...\n"
+               "       %1 --live --effect NAME [--rate N] [--tempo N] [--input SOURCE] [--to speakers|mic]\n"
                "       %1 --list-effects | --help | --version\n"
                "       %1 [FILE...]\n"
                "\n"
@@ -190,6 +217,10 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "                      \"INPUT's name - EFFECT.wav\" for each INPUT; existing files are replaced\n"
                "  -f, --format FMT    wav or mp3: format of the files saved into an --output folder (default wav)\n"
                "      --print-command print the ffmpeg command line for each INPUT and run nothing\n"
+               "      --live          apply the effect to the microphone live, until Ctrl+C or SIGTERM\n"
+               "      --input SOURCE  --live: the sound server's input to listen to (default: its default)\n"
+               "      --to TARGET     --live: speakers (default), or mic: the virtual microphone\n"
+               "                      \"Tonara Microphone\" that other programs can record, gone at the end\n"
                "      --list-effects  print the effect names, one per line\n"
                "  -h, --help          print this help\n"
                "  -V, --version       print the version\n"

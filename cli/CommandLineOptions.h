@@ -11,6 +11,7 @@ enum class TCommandLineAction {
     ListEffects,  // print the effect names in list order
     PrintCommand, // print the tool's command line for each input, run nothing
     Run,          // apply the effect to each input in turn
+    Live,         // apply the effect to the microphone live until stopped
 };
 
 // A command line that cannot be carried out; what() is the message for the user.
@@ -43,9 +44,12 @@ public:
     int TempoPosition = 2; // Tempo slider, used by "Custom" only
     QStringList Inputs;    // as given
     QStringList Outputs;   // absolute path per input, or empty when nothing is saved
+    QString LiveInput;     // --live: the sound server's source; empty for its default
+    bool LiveToMicrophone = false; // --live: to "Tonara Microphone" instead of the speakers
 
 private:
     static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
     static QString ParseEffect(const QString &AName);
     void ResolveOutputs(const QString &AOutput, const QString &AFormat);
+    static bool ParseLiveTarget(const QString &AText);
 };
