@@ -250,6 +250,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "--format applies only to an --output folder"},
         TUsageCase{"FormatWithoutOutput", L({"--effect", "Robot", "--format", "mp3", "@in"}),
                    "--format applies only to an --output folder"},
+        TUsageCase{"LiveReverse", L({"--live", "--effect", "Reverse"}), "\"Reverse\" needs the whole sound"},
+        TUsageCase{"LiveWithInputFile", L({"--live", "--effect", "Robot", "@in"}), "--live takes no input files"},
+        TUsageCase{"LiveToNowhere", L({"--live", "--effect", "Robot", "--to", "phone"}),
+                   "--to must be speakers or mic, not \"phone\""},
+        TUsageCase{"ToWithoutLive", L({"--effect", "Robot", "--to", "mic", "@in"}), "apply only to --live"},
         TUsageCase{"TwoInputsOneName", L({"--effect", "Robot", "--output", "@out/", "@in", "@in"}),
                    "Two inputs would be saved to the same file"}),
     CaseName<TUsageCase>);
