@@ -4,6 +4,7 @@
 #include "cli/LaunchArguments.h"
 #include "gui/AppForm.h"
 #include "platform/ChildProcess.h"
+#include "platform/FileName.h"
 #include "platform/NamedSemaphore.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ QStringList ArgumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << Platform::DecodeFileName(argv[i]);
     return arguments;
 }
 

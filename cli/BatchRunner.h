@@ -1,15 +1,18 @@
 #pragma once
 
 #include "cli/CommandLineOptions.h"
+#include "effects/EffectBatch.h"
 #include "platform/TerminationSignals.h"
-#include "process/ProcessRunner.h"
 
 #include <QEventLoop>
+#include <QList>
+#include <optional>
 
-// Applies the chosen effect to each input in turn with the same runner set-up
-// as the window, saves each complete result when asked to and prints one
-// status line per input. SIGINT or SIGTERM stops the running tool; the inputs
-// after it are not run.
+// The command-line mode's batch: the chosen effect over every input, up to
+// --jobs of them at once, through the same batch engine as the window. One
+// status line per input, in the order of the inputs whatever order they end
+// in. SIGINT or SIGTERM stops every running tool and saves nothing of them;
+// the inputs after them are not run.
 class TBatchRunner
 {
 public:
@@ -21,20 +24,22 @@ public:
     int Run();
 
 private:
-    void StartNext();
-    void StartRun(const QString &AInput);
-    void RunTerminated();
-    QString Outcome();
-    void SaveResult(QString &AStatus);
-    void ReportToolOutput();
-    void Finish(const QString &AStatus);
+    struct TEnd
+    {
+        TRunOutcome Outcome;
+        QString Reason;
+    };
+
+    void ItemFinished(int AIndex, TRunOutcome AOutcome, const QString &AReason);
+    void PrintReadyLines();
     void Interrupt(int ASignal);
 
     const TCommandLineOptions &FOptions;
-    TProcessRunner FRunner;
+    TEffectBatch FBatch;
     Platform::TTerminationSignals FSignals;
     QEventLoop FLoop;
-    qsizetype FIndex = -1;
-    int FSignal = 0; // the signal that stopped the batch
+    QList<std::optional<TEnd>> FEnds; // per input, once ended
+    qsizetype FPrinted = 0;          // inputs whose line is out
+    int FSignal = 0;                 // the signal that stopped the batch
     bool FAllComplete = true;
 };

@@ -1,15 +1,21 @@
 #include "cli/CommandLineMode.h"
 
+#include "audio/RecordingPlace.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
 #include "cli/LiveMode.h"
+#include "cli/PreviewRun.h"
+#include "cli/RecordingRun.h"
 #include "effects/EffectPresets.h"
+#include "effects/SaveTarget.h"
 #include "identity/AppIdentity.h"
 #include "platform/ExecutableFolder.h"
+#include "platform/FileName.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <stdexcept>
 
 namespace {
 
@@ -45,6 +51,16 @@ void SetUpIdentity()
     CreateAppDataFolder();
 }
 
+// Before any input is run: a place that cannot take a result is no reason to work.
+void RefuseSpecialTargets(const QStringList &ATargets)
+{
+    for (const QString &target : ATargets) {
+        const QString refusal = SaveTargetRefusal(target);
+        if (!refusal.isEmpty())
+            throw std::runtime_error(refusal.toStdString());
+    }
+}
+
 int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
 {
     switch (AOptions.Action) {
@@ -59,10 +75,17 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         SetUpIdentity();
         return PrintCommands(AOptions);
     case TCommandLineAction::Run:
+        RefuseSpecialTargets(AOptions.Outputs);
         SetUpIdentity();
         // A window or another batch may be running meanwhile.
         UseOwnWorkFile();
         return TBatchRunner(AOptions).Run();
+    case TCommandLineAction::Preview:
+        return TPreviewRun(AOptions).Run();
+    case TCommandLineAction::Record:
+        SetUpIdentity();
+        TRecordingPlace::RepairLeftovers();
+        return TRecordingRun(AOptions).Run();
     case TCommandLineAction::Live:
         return RunLiveMode(AOptions);
     }
@@ -73,12 +96,16 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
 
 int RunCommandLine(int argc, char *argv[])
 {
+    // File names as their bytes: Qt's own list turns bytes that are not UTF-8 into U+FFFD.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << Platform::DecodeFileName(argv[i]);
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tonara"));
-    const QString program = QFileInfo(QCoreApplication::arguments().value(0)).fileName();
+    const QString program = QFileInfo(arguments.value(0)).fileName();
     TCommandLineOptions options;
     try {
-        options = TCommandLineOptions::Parse(QCoreApplication::arguments().mid(1));
+        options = TCommandLineOptions::Parse(arguments.mid(1));
     } catch (const ECommandLineError &error) {
         PrintLine(stderr, program + QStringLiteral(": ") + QString::fromUtf8(error.what()));
         PrintLine(stderr, QStringLiteral("Try '%1 --help' for more information.").arg(program));

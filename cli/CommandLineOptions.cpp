@@ -1,13 +1,14 @@
 #include "cli/CommandLineOptions.h"
 
 #include "audio/LiveEffects.h"
+#include "effects/BatchTargets.h"
 #include "effects/EffectPresets.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
+#include <QThread>
 
 namespace {
 
@@ -31,14 +32,6 @@ QString FormatOfFile(const QString &APath)
     return suffix == QLatin1String("wav") || suffix == QLatin1String("mp3") ? suffix : QString();
 }
 
-bool SameFile(const QString &A, const QString &B)
-{
-    const QFileInfo a(A), b(B);
-    if (a.exists() && b.exists())
-        return a.canonicalFilePath() == b.canonicalFilePath();
-    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
-}
-
 } // namespace
 
 TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
@@ -55,13 +48,19 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption format(QStringList{QStringLiteral("f"), QStringLiteral("format")}, QString(),
                                     QStringLiteral("fmt"));
     const QCommandLineOption printCommand(QStringLiteral("print-command"));
+    const QCommandLineOption jobs(QStringList{QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
+                                  QStringLiteral("n"));
+    const QCommandLineOption preview(QStringLiteral("preview"));
     const QCommandLineOption listEffects(QStringLiteral("list-effects"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
+    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("name"));
     const QCommandLineOption live(QStringLiteral("live"));
     const QCommandLineOption input(QStringLiteral("input"), QString(), QStringLiteral("source"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("target"));
-    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, live, input, to});
+    parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs, preview,
+                       record, device, live, input, to});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -80,6 +79,18 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         return options;
     }
 
+    if (parser.isSet(record)) {
+        for (const QCommandLineOption &other : {effect, rate, tempo, format, printCommand})
+            if (parser.isSet(other))
+                Refuse(Message("--%1 does not go with --record.", other.names().constLast()));
+        if (!parser.positionalArguments().isEmpty())
+            Refuse(QStringLiteral("--record takes no input files."));
+        options.DeviceName = parser.value(device);
+        options.ParseRecord(parser.value(record), parser.value(output));
+        return options;
+    }
+    if (parser.isSet(device))
+        Refuse(QStringLiteral("--device goes with --record only."));
     if (!parser.isSet(effect))
         Refuse(QStringLiteral("No effect given: name one with --effect (see --list-effects)."));
     options.EffectItem = ParseEffect(parser.value(effect));
@@ -91,10 +102,16 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     if (parser.isSet(tempo))
         options.TempoPosition = ParsePosition(QStringLiteral("--tempo"), parser.value(tempo), TempoMaximum);
 
+    if (parser.isSet(jobs))
+        options.Jobs = ParseJobs(parser.value(jobs));
+
     options.Inputs = parser.positionalArguments();
     if (parser.isSet(live)) {
-        if (!options.Inputs.isEmpty() || parser.isSet(output) || parser.isSet(format) || parser.isSet(printCommand))
-            Refuse(QStringLiteral("--live takes no input files and saves nothing: it runs until Ctrl+C."));
+        for (const QCommandLineOption &other : {output, format, printCommand, preview, jobs})
+            if (parser.isSet(other))
+                Refuse(Message("--%1 does not go with --live.", other.names().constLast()));
+        if (!options.Inputs.isEmpty())
+            Refuse(QStringLiteral("--live takes no input files: it runs until Ctrl+C."));
         if (!RunsLive(options.EffectItem))
             Refuse(Message("\"%1\" needs the whole sound before it gives any: it cannot run live.",
                            options.EffectItem));
@@ -111,6 +128,14 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         if (input.isEmpty())
             Refuse(QStringLiteral("An input file name is empty."));
     options.Action = parser.isSet(printCommand) ? TCommandLineAction::PrintCommand : TCommandLineAction::Run;
+    if (parser.isSet(preview)) {
+        if (parser.isSet(output) || parser.isSet(format) || parser.isSet(printCommand))
+            Refuse(QStringLiteral("--preview saves nothing: it takes no --output, --format or --print-command."));
+        if (options.Inputs.size() > 1)
+            Refuse(QStringLiteral("--preview plays one INPUT."));
+        options.Action = TCommandLineAction::Preview;
+        return options;
+    }
 
     if (parser.isSet(format) && !parser.isSet(output))
         Refuse(QStringLiteral("--format applies only to an --output folder."));
@@ -154,6 +179,15 @@ int TCommandLineOptions::ParsePosition(const QString &AName, const QString &ATex
     return int(value);
 }
 
+int TCommandLineOptions::ParseJobs(const QString &AText)
+{
+    // 0 (every processor) is allowed here, unlike the sliders' positions.
+    constexpr int JobsMaximum = 64;
+    if (AText.trimmed() == QLatin1String("0"))
+        return std::max(1, QThread::idealThreadCount());
+    return ParsePosition(QStringLiteral("--jobs"), AText, JobsMaximum);
+}
+
 void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &AFormat)
 {
     if (AOutput.isEmpty())
@@ -163,19 +197,10 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
         const QString format = AFormat.isEmpty() ? QStringLiteral("wav") : AFormat.toLower();
         if (format != QLatin1String("wav") && format != QLatin1String("mp3"))
             Refuse(Message("--format must be wav or mp3, not \"%1\".", AFormat));
-        const QDir folder(target.absoluteFilePath());
-        QSet<QString> taken;
-        for (const QString &input : std::as_const(Inputs)) {
-            const QString name =
-                QFileInfo(input).completeBaseName() + QStringLiteral(" - ") + EffectItem + QLatin1Char('.') + format;
-            const QString path = folder.filePath(name);
-            if (taken.contains(path))
-                Refuse(Message("Two inputs would be saved to the same file \"%1\".", path));
-            for (const QString &other : std::as_const(Inputs))
-                if (SameFile(path, other))
-                    Refuse(Message("The output \"%1\" is an input itself; it would be lost.", path));
-            taken.insert(path);
-            Outputs.append(path);
+        try {
+            Outputs = BatchTargets(Inputs, EffectItem, target.absoluteFilePath(), format);
+        } catch (const std::runtime_error &error) {
+            Refuse(QString::fromUtf8(error.what()));
         }
         return;
     }
@@ -190,9 +215,28 @@ void TCommandLineOptions::ResolveOutputs(const QString &AOutput, const QString &
         Refuse(QStringLiteral("Several inputs cannot be saved to one file: give an existing folder as --output."));
     if (!target.absoluteDir().exists())
         Refuse(Message("The folder of the output \"%1\" does not exist.", AOutput));
-    if (SameFile(AOutput, Inputs.first()))
+    if (IsSameFile(AOutput, Inputs.first()))
         Refuse(Message("The output \"%1\" is the input itself; it would be lost.", AOutput));
     Outputs.append(target.absoluteFilePath());
+}
+
+void TCommandLineOptions::ParseRecord(const QString &ASeconds, const QString &AOutput)
+{
+    constexpr double MaxSeconds = 24 * 3600;
+    bool ok = false;
+    const double seconds = ASeconds.toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > MaxSeconds)
+        Refuse(Message("--record wants a number of seconds above 0 and up to 86400, not \"%1\".", ASeconds));
+    if (AOutput.isEmpty())
+        Refuse(QStringLiteral("--record needs --output FILE.wav: where the recording goes."));
+    const QFileInfo target(AOutput);
+    if (target.suffix().toLower() != QLatin1String("wav") || target.isDir())
+        Refuse(Message("The recording \"%1\" must be a file name ending in .wav.", AOutput));
+    if (!target.absoluteDir().exists())
+        Refuse(Message("The folder of the output \"%1\" does not exist.", AOutput));
+    Action = TCommandLineAction::Record;
+    RecordMs = qint64(seconds * 1000 + 0.5);
+    Outputs = {target.absoluteFilePath()};
 }
 
 QString TCommandLineOptions::UsageText(const QString &AProgram)
@@ -200,7 +244,9 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
     return QStringLiteral(
                "Usage: %1 --effect NAME [--rate N] [--tempo N] [--output PATH [--format FMT]] INPUT...\n"
                "       %1 --effect NAME [--rate N] [--tempo N] --print-command INPUT...\n"
+               "       %1 --preview --effect NAME [--rate N] [--tempo N] INPUT\n"
                "       %1 --live --effect NAME [--rate N] [--tempo N] [--input SOURCE] [--to speakers|mic]\n"
+               "       %1 --record SECONDS --output FILE.wav [--device NAME]\n"
                "       %1 --list-effects | --help | --version\n"
                "       %1 [FILE...]\n"
                "\n"
@@ -216,19 +262,27 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "                      for a single INPUT, or an existing folder that receives\n"
                "                      \"INPUT's name - EFFECT.wav\" for each INPUT; existing files are replaced\n"
                "  -f, --format FMT    wav or mp3: format of the files saved into an --output folder (default wav)\n"
+               "  -j, --jobs N        run up to N INPUTs at once (default 1; 0: one per processor); the\n"
+               "                      lines below still come in the order of the INPUTs\n"
                "      --print-command print the ffmpeg command line for each INPUT and run nothing\n"
+               "      --preview       play the effect on INPUT to the default sound output while it is\n"
+               "                      computed, until its end or Ctrl+C; no file is written\n"
                "      --live          apply the effect to the microphone live, until Ctrl+C or SIGTERM\n"
                "      --input SOURCE  --live: the sound server's input to listen to (default: its default)\n"
                "      --to TARGET     --live: speakers (default), or mic: the virtual microphone\n"
                "                      \"Tonara Microphone\" that other programs can record, gone at the end\n"
                "      --list-effects  print the effect names, one per line\n"
+               "      --record SECONDS  record the default audio input (or --device NAME, a name or id)\n"
+               "                      for SECONDS into --output FILE.wav (16-bit PCM, replaced if it\n"
+               "                      exists); Ctrl+C or SIGTERM ends it early, keeping what was recorded\n"
                "  -h, --help          print this help\n"
                "  -V, --version       print the version\n"
                "\n"
                "Each result is first written to a work file of this run's own in the user's data folder,\n"
                "which the next input's run replaces and which is deleted at the end.\n"
                "One line per INPUT: \"Complete: INPUT\", \"Error: INPUT\" or \"Aborted: INPUT\".\n"
-               "Ctrl+C (SIGINT) or SIGTERM stops the running effect; the remaining inputs are not run.\n"
+               "Ctrl+C (SIGINT) or SIGTERM stops the running effects and saves none of them; the remaining\n"
+               "inputs are not run.\n"
                "Exit status: 0 every INPUT complete, 1 an INPUT did not complete, 2 usage error,\n"
                "130 stopped by SIGINT, 143 stopped by SIGTERM.\n")
         .arg(AProgram);

@@ -11,6 +11,8 @@ enum class TCommandLineAction {
     ListEffects,  // print the effect names in list order
     PrintCommand, // print the tool's command line for each input, run nothing
     Run,          // apply the effect to each input in turn
+    Preview,      // play the effect on one input, streamed, writing no file
+    Record,       // record an audio input into a WAV file
     Live,         // apply the effect to the microphone live until stopped
 };
 
@@ -42,14 +44,19 @@ public:
     QString EffectItem;    // exactly as the effect list spells it
     int RatePosition = 10; // Rate slider, used by "Custom" only
     int TempoPosition = 2; // Tempo slider, used by "Custom" only
+    int Jobs = 1;          // inputs run at once
     QStringList Inputs;    // as given
     QStringList Outputs;   // absolute path per input, or empty when nothing is saved
+    qint64 RecordMs = 0;   // --record: how long
+    QString DeviceName;    // --record: the input by name; empty for the default
     QString LiveInput;     // --live: the sound server's source; empty for its default
     bool LiveToMicrophone = false; // --live: to "Tonara Microphone" instead of the speakers
 
 private:
     static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
     static QString ParseEffect(const QString &AName);
+    static int ParseJobs(const QString &AText);
     void ResolveOutputs(const QString &AOutput, const QString &AFormat);
+    void ParseRecord(const QString &ASeconds, const QString &AOutput);
     static bool ParseLiveTarget(const QString &AText);
 };

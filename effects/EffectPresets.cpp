@@ -85,22 +85,37 @@ QString FormatEffectNumber(double AValue)
     return QString::fromStdString(text.substr(0, sign) + PlaceDecimalPoint(digits, exponent));
 }
 
-QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition)
+namespace {
+
+QString GraphOf(const TEffectPreset &APreset, int ARatePosition, int ATempoPosition)
 {
-    const TEffectPreset &preset = PresetFor(AItemText);
-    return preset.Graph[0] ? QString::fromUtf8(preset.Graph) : CustomGraph(ARatePosition, ATempoPosition);
+    return APreset.Graph[0] ? QString::fromUtf8(APreset.Graph) : CustomGraph(ARatePosition, ATempoPosition);
 }
 
-QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition)
+} // namespace
+
+QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition)
+{
+    return GraphOf(PresetFor(AItemText), ARatePosition, ATempoPosition);
+}
+
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
+                           const QString &AOutputPath)
 {
     const TEffectPreset &preset = PresetFor(AItemText);
-    const QString graph = EffectGraph(AItemText, ARatePosition, ATempoPosition);
+    const QString graph = GraphOf(preset, ARatePosition, ATempoPosition);
     // Paths go in double quotes; a quote or trailing backslash in a name is
     // escaped so that the split gives the name back unchanged.
     using Platform::QuoteArgument;
     return QLatin1String(ExternalToolProgram) + QStringLiteral(" -i ") + QuoteArgument(AInputPath) + QLatin1Char(' ')
            + QLatin1String(preset.Option) + QLatin1Char(' ') + (preset.Quoted ? QuoteArgument(graph) : graph)
-           + QStringLiteral(" ") + QuoteArgument(WorkFile());
+           + QStringLiteral(" ") + QuoteArgument(AOutputPath.isEmpty() ? WorkFile() : AOutputPath);
+}
+
+QStringList EffectFilterArguments(const QString &AItemText, int ARatePosition, int ATempoPosition)
+{
+    const TEffectPreset &preset = PresetFor(AItemText);
+    return {QLatin1String(preset.Option), GraphOf(preset, ARatePosition, ATempoPosition)};
 }
 
 double EffectLengthFactor(const QString &AItemText, int ARatePosition, int ATempoPosition)

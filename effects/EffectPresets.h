@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <span>
 
 // One voice effect: the list item, the tool option that introduces its filter
@@ -32,10 +33,15 @@ QString FormatEffectNumber(double AValue);
 QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition);
 
 // The tool's command line that applies the effect AItemText to AInputPath and
-// writes WorkFile(). ARatePosition and ATempoPosition are the positions of the
-// Rate and Tempo sliders; only "Custom" uses them. The paths are quoted with
-// Platform::QuoteArgument, so any file name survives the split.
-QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition);
+// writes AOutputPath (WorkFile() when empty). ARatePosition and ATempoPosition
+// are the positions of the Rate and Tempo sliders; only "Custom" uses them. The
+// paths are quoted with Platform::QuoteArgument, so any file name survives the split.
+QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
+                           const QString &AOutputPath = QString());
+
+// The option and filter graph of the effect AItemText as two separate
+// arguments (no quoting), for a tool started with an argument list.
+QStringList EffectFilterArguments(const QString &AItemText, int ARatePosition, int ATempoPosition);
 
 // Seconds of result per second of input. Only "Custom" changes the length
 // (asetrate makes it rate times faster, atempo tempo times): 1 / (rate x tempo).

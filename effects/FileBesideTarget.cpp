@@ -1,5 +1,7 @@
 #include "effects/FileBesideTarget.h"
 
+#include "platform/FileName.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -15,7 +17,7 @@ constexpr int NameAttempts = 100;
 
 QByteArray Encoded(const QString &APath)
 {
-    return QFile::encodeName(APath);
+    return Platform::EncodeFileName(APath);
 }
 
 } // namespace

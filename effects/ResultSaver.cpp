@@ -4,13 +4,17 @@
 #include "effects/FileBesideTarget.h"
 #include "effects/FileSizeOf.h"
 #include "effects/RunAndWait.h"
+#include "effects/SaveTarget.h"
 #include "platform/CommandLine.h"
 #include "platform/ExecutableFolder.h"
+#include "platform/FileName.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,7 +25,7 @@ bool Fail(QString *AWhy, const QString &AReason)
     return false;
 }
 
-bool CopyContents(QFile &ASource, QSaveFile &ATarget)
+bool CopyContents(QFile &ASource, QFile &ATarget)
 {
     constexpr qint64 ChunkSize = 1 << 16;
     while (!ASource.atEnd()) {
@@ -45,18 +49,30 @@ bool SaveAsWav(const QString &AWorkFile, const QString &ATarget, QString *AWhy)
 {
     if (!FileExists(AWorkFile))
         return Fail(AWhy, QStringLiteral("there is no result to save: %1").arg(AWorkFile));
+    const QString refusal = SaveTargetRefusal(ATarget);
+    if (!refusal.isEmpty())
+        return Fail(AWhy, refusal);
     QFile source(AWorkFile);
     if (!source.open(QIODevice::ReadOnly))
         return Fail(AWhy, QStringLiteral("cannot read %1: %2").arg(AWorkFile, source.errorString()));
-    QSaveFile target(ATarget);
-    if (!target.open(QIODevice::WriteOnly))
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, target.errorString()));
-    if (!CopyContents(source, target)) {
-        target.cancelWriting();
-        return Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(ATarget, target.errorString()));
+    // Written beside the target and renamed over it, opened by the name's own bytes.
+    TFileBesideTarget copy(SaveTargetFile(QFileInfo(ATarget).absoluteFilePath()));
+    if (!copy.Create())
+        return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(ATarget, copy.ErrorText()));
+    QFile target;
+    const int fd = ::open(Platform::EncodeFileName(copy.Path()).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0 || !target.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, QString::fromLocal8Bit(strerror(errno))));
     }
-    if (!target.commit())
-        return Fail(AWhy, QStringLiteral("cannot write %1: %2").arg(ATarget, target.errorString()));
+    const bool copied = CopyContents(source, target) && target.flush();
+    const QString copyError = target.errorString();
+    target.close();
+    if (!copied)
+        return Fail(AWhy, QStringLiteral("cannot copy to %1: %2").arg(ATarget, copyError));
+    if (!copy.ReplaceTarget())
+        return Fail(AWhy, QStringLiteral("cannot replace %1: %2").arg(ATarget, copy.ErrorText()));
     return true;
 }
 
@@ -68,8 +84,11 @@ QString Mp3ConversionCommand(const QString &AWorkFile, const QString &ATarget)
 
 bool SaveAsMp3(const QString &AWorkFile, const QString &ATarget, QString *AWhy, int AStopFd)
 {
+    const QString refusal = SaveTargetRefusal(ATarget);
+    if (!refusal.isEmpty())
+        return Fail(AWhy, refusal);
     // The tool runs in the executable's folder: relative names must not move there.
-    const QString target = QFileInfo(ATarget).absoluteFilePath();
+    const QString target = SaveTargetFile(QFileInfo(ATarget).absoluteFilePath());
     TFileBesideTarget converted(target);
     if (!converted.Create())
         return Fail(AWhy, QStringLiteral("cannot write beside %1: %2").arg(target, converted.ErrorText()));

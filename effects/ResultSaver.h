@@ -4,7 +4,8 @@
 
 // Storing the result of a run, without any dialog: used by the window's Save
 // entries and by the command line. Each returns false on failure and then puts
-// a short English reason into AWhy when given.
+// a short English reason into AWhy when given. Each first refuses a target that
+// SaveTargetRefusal refuses, and writes through a link at the target.
 
 // Copies AWorkFile to ATarget, replacing an existing file. The copy is written
 // beside the target first and renamed over it, so a failure leaves an existing

@@ -1,5 +1,7 @@
 #include "effects/SoundFileSet.h"
 
+#include "platform/FileKind.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
@@ -28,10 +30,12 @@ void TSoundFileSet::Refuse(const QString &AName, const QString &AReason)
 
 void TSoundFileSet::Take(const QString &APath)
 {
+    // Asked by the name's bytes: a name that is not UTF-8 is found too.
     const QFileInfo info(APath);
-    if (APath.isEmpty() || !info.exists())
+    const Platform::TFileKind kind = APath.isEmpty() ? Platform::TFileKind::Missing : Platform::FileKindOf(APath);
+    if (kind == Platform::TFileKind::Missing || kind == Platform::TFileKind::Unknown)
         Refuse(APath, QStringLiteral("not found"));
-    else if (info.isDir())
+    else if (kind == Platform::TFileKind::Directory)
         TakeFolder(info.absoluteFilePath());
     else if (!IsSoundFileName(APath))
         Refuse(APath, QStringLiteral("not an MP3 or WAV file"));
@@ -44,8 +48,8 @@ void TSoundFileSet::TakeFolder(const QString &APath)
     // Only the folder's own files: a drop of a whole music library should not
     // flood the list.
     QStringList names;
-    for (const QString &name : QDir(APath).entryList(QDir::Files))
-        if (IsSoundFileName(name))
+    for (const QString &name : Platform::RegularFilesIn(APath))
+        if (IsSoundFileName(name) && !name.startsWith(QLatin1Char('.')))
             names << name;
     if (names.isEmpty()) {
         Refuse(APath, QStringLiteral("a folder without MP3 or WAV files"));

@@ -1,16 +1,19 @@
 #include "gui/AppForm.h"
 
+#include "audio/RecordingPlace.h"
 #include "effects/EffectPresets.h"
+#include "effects/EffectRun.h"
 #include "effects/FileSizeOf.h"
-#include "effects/OverwriteQuestion.h"
 #include "effects/ResultSaver.h"
-#include "effects/RunFacts.h"
-#include "effects/SourceForRun.h"
+#include "effects/SaveTarget.h"
 #include "gui/AboutBox.h"
 #include "gui/AppIcon.h"
 #include "gui/FeedbackForm.h"
 #include "gui/NewVer.h"
 #include "gui/PopupUnderButton.h"
+#include "gui/ProcessAll.h"
+#include "gui/PreviewControl.h"
+#include "gui/RecorderForm.h"
 #include "gui/SoundListIntake.h"
 #include "gui/StatusProgressDelegate.h"
 #include "gui/TranslateForm.h"
@@ -62,7 +65,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     , FUi(std::make_unique<Ui::TAppForm>())
     , TimerChecker(new QTimer(this))
     , FUpdateResults(std::make_shared<TUpdateCheckResults>())
-    , ProcessRunner1(new TProcessRunner(this))
+    , FPlayRun(new TEffectRun(this))
     , MediaPlayer1(new TMediaPlayer(this))
 {
     Q_INIT_RESOURCE(tonara_icons);
@@ -72,7 +75,7 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     SizeListColumns();
     FUi->ListView1->setItemDelegate(new TStatusProgressDelegate(FUi->ListView1));
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
-    CreateProcessRunner();
+    CreatePlayRun();
     CreatePopupMenu();
     OpenDialog1.Filter = QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav");
     OpenDialog1.DefaultExt = QStringLiteral("mp3");
@@ -83,13 +86,14 @@ TAppForm::TAppForm(QWidget *AParent, const QString &AExeFileName)
     TimerChecker->setInterval(1000);
     ConnectHandlers();
     FSoundListIntake = new TSoundListIntake(FUi->ListView1);
+    CreateProcessAll();
 
     // An error escaping the creation is shown like any other escaping error;
     // the window still opens, the remaining creation steps are skipped.
     try {
         FormCreate(AExeFileName.isEmpty() ? Platform::ExecutablePath() : AExeFileName);
     } catch (const std::exception &error) {
-        ShowStandardErrorBox(error);
+        ShowStandardErrorBox(error, AppDataFolder.isEmpty() ? UseNewWorkFileHere() : QString());
     }
     TimerChecker->start(); // first tick about a second after the window is created
 }
@@ -105,14 +109,20 @@ void TAppForm::FormCreate(const QString &AExeFileName)
     setWindowTitle(AppTitle);
     CreateAppDataFolder();
     ClaimWorkFile();
+    // Recordings whose program was killed get the header they never received.
+    TRecordingPlace::RepairLeftovers();
 
     // The language chosen in the language dialog, else the automatic choice.
     LoadChosenLanguage(SettingsStore().ReadString(LanguageSection, LanguageValue, QString()));
 }
 
-void TAppForm::ShowStandardErrorBox(const std::exception &AError)
+void TAppForm::ShowStandardErrorBox(const std::exception &AError, const QString &AWorkFile)
 {
-    TUserDialogs::ShowStandardError(QString::fromUtf8(AError.what()));
+    QString text = QString::fromUtf8(AError.what());
+    // Without the data folder, results go to a new file in the current folder.
+    if (!AWorkFile.isEmpty())
+        text += QStringLiteral("\n\nResults go to: ") + AWorkFile;
+    TUserDialogs::ShowStandardError(text);
 }
 
 void TAppForm::SetClientSize(int AWidth, int AHeight)
@@ -163,26 +173,22 @@ void TAppForm::ConnectHandlers()
     connect(FUi->About1, &QAction::triggered, this, &TAppForm::About1Click);
     connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
+    connect(FUi->RecordVoice1, &QAction::triggered, this, &TAppForm::RecordVoice1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
     connect(FUi->SaveasWAV2, &QAction::triggered, this, &TAppForm::SaveasWAV2Click);
     connect(MediaPlayer1, &TMediaPlayer::Notify, this, &TAppForm::MediaPlayer1Notify);
+    FPreviewControl =
+        new TPreviewControl(FUi->ButtonPreview, FUi->ComboBox1, FUi->TrackBar1, FUi->TrackBar2, FUi->ListView1);
 }
 
-void TAppForm::CreateProcessRunner()
+void TAppForm::CreatePlayRun()
 {
-    // No time limits: a long effect on a long file may take minutes. The
-    // working folder stays unset; the tool is found beside the executable or on
-    // the PATH.
-    ProcessRunner1->setObjectName(QStringLiteral("ProcessRunner1"));
-    ProcessRunner1->SetInputToOutput(false);
-    ProcessRunner1->SetMaxTimeAfterBeginning(0);
-    ProcessRunner1->SetMaxTimeAfterLastOutput(0);
-    ProcessRunner1->SetOnNewLine([this](QObject *ASender, const QString &ANewLine, TOutputType AOutputType) {
-        ProcessRunner1NewLine(ASender, ANewLine, AOutputType);
-    });
-    ProcessRunner1->SetOnTerminated([this](QObject *ASender) { ProcessRunner1Terminated(ASender); });
+    FPlayRun->Runner()->setObjectName(QStringLiteral("ProcessRunner1"));
+    connect(FPlayRun, &TEffectRun::NewLine, this, &TAppForm::PlayRunNewLine);
+    connect(FPlayRun, &TEffectRun::ProgressChanged, this, &TAppForm::ShowPlayRunProgress);
+    connect(FPlayRun, &TEffectRun::Finished, this, &TAppForm::PlayRunFinished);
     // The runner's own error box (a tool that cannot be started, ...), shown
     // through the window's dialogs like every other message.
     TProcessRunner::SetErrorDisplay([](const QString &ACaption, const QString &AText) {
@@ -200,6 +206,16 @@ void TAppForm::CreatePopupMenu()
     SaveasWAV1->setObjectName(QStringLiteral("SaveasWAV1"));
     connect(SaveasMP31, &QAction::triggered, this, &TAppForm::SaveasMP31Click);
     connect(SaveasWAV1, &QAction::triggered, this, &TAppForm::SaveasWAV1Click);
+}
+
+void TAppForm::CreateProcessAll()
+{
+    FProcessAll = new TProcessAll(FUi->ListView1, FUi->ButtonPlay);
+    auto *action = new QAction(QStringLiteral("Process All Files..."), this);
+    action->setObjectName(QStringLiteral("ProcessAllFiles1"));
+    action->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    FUi->File1->insertAction(FUi->RecordVoice1, action);
+    connect(action, &QAction::triggered, this, &TAppForm::ProcessAllFiles1Click);
 }
 
 void TAppForm::FillEffectList()
@@ -288,7 +304,7 @@ void TAppForm::TimerCheckerTimer()
 void TAppForm::StartUpdateCheck()
 {
     // On a thread of its own: the window stays responsive whatever the server does.
-    TChecker::Start(FUpdateResults, GuiThreadNotice());
+    FUpdateCheck = TChecker::Start(FUpdateResults, GuiThreadNotice());
 }
 
 void TAppForm::ShowUpdatePopup()
@@ -304,6 +320,19 @@ void TAppForm::AddSoundFile1Click()
     new QTreeWidgetItem(FUi->ListView1, {OpenDialog1.FileName, QString()});
 }
 
+void TAppForm::RecordVoice1Click()
+{
+    if (!RecorderForm1) {
+        RecorderForm1 = new TRecorderForm(this);
+        // Added like a file from the command line: at the end, selected.
+        connect(RecorderForm1, &TRecorderForm::RecordingFinished, this,
+                [this](const QString &APath) { FSoundListIntake->Add({APath}, true); });
+    }
+    RecorderForm1->show();
+    RecorderForm1->raise();
+    RecorderForm1->activateWindow();
+}
+
 void TAppForm::OpenSoundFiles(const QStringList &APaths)
 {
     FSoundListIntake->Add(APaths, true);
@@ -311,6 +340,11 @@ void TAppForm::OpenSoundFiles(const QStringList &APaths)
 
 void TAppForm::ButtonPlayClick()
 {
+    // During "Process All" the button stops the runs under way.
+    if (FProcessAll->IsRunning()) {
+        FProcessAll->Stop();
+        return;
+    }
     if (FUi->ButtonPlay->text() == StopCaption) {
         StopRunOrPlayback();
         return;
@@ -323,7 +357,21 @@ void TAppForm::ButtonPlayClick()
                                   TUserDialogs::IconWarning);
         return;
     }
+    // Play's result is heard alone.
+    FPreviewControl->Stop();
     StartRun(list->selectedItems().constFirst());
+}
+
+void TAppForm::ProcessAllFiles1Click()
+{
+    if (FPlayRun->IsRunning() || FProcessAll->IsRunning())
+        return;
+    if (FUi->ListView1->topLevelItemCount() == 0) {
+        TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
+                                  TUserDialogs::IconWarning);
+        return;
+    }
+    FProcessAll->Start(FUi->ComboBox1->currentText(), FUi->TrackBar1->value(), FUi->TrackBar2->value(), WorkFile());
 }
 
 void TAppForm::StartRun(QTreeWidgetItem *AItem)
@@ -333,20 +381,12 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
     AItem->setText(StatusColumn, ProcessingText);
     // Saving offers the last complete result only, never a run under way.
     FUi->ButtonSave->setEnabled(false);
-    const QString inputPath = AItem->text(0);
     MediaPlayer1->Close(); // lets go of the previous result before it is deleted
     try {
-        const QString effect = FUi->ComboBox1->currentText();
-        const int rate = FUi->TrackBar1->value();
-        const int tempo = FUi->TrackBar2->value();
-        const QString commandLine = BuildEffectCommand(SourceForRun(inputPath, WorkFile()), effect, rate, tempo);
-        QFile::remove(WorkFile());
-        ProcessRunner1->SetCommandLine(commandLine);
-        ProcessRunner1->Execute();
+        FPlayRun->Start({AItem->text(0), FUi->ComboBox1->currentText(), FUi->TrackBar1->value(),
+                         FUi->TrackBar2->value(), WorkFile()});
         // From here on the run is this item's, whatever gets selected meanwhile.
         FProcessedItem = AItem;
-        FProgress.Reset();
-        FProgress.SetLengthFactor(EffectLengthFactor(effect, rate, tempo));
         ShowProgress(TStatusProgressDelegate::Indeterminate);
     } catch (const std::exception &) {
         // The caption stays "Stop": one press brings "Play" back.
@@ -358,7 +398,7 @@ void TAppForm::StartRun(QTreeWidgetItem *AItem)
 void TAppForm::StopRunOrPlayback()
 {
     AbortRequested = true;
-    ProcessRunner1->Stop();
+    FPlayRun->Stop();
     // A stopped play reports its end, which brings "Play" back.
     if (MediaPlayer1->IsPlaying())
         MediaPlayer1->Stop();
@@ -366,16 +406,15 @@ void TAppForm::StopRunOrPlayback()
         FUi->ButtonPlay->setText(PlayCaption);
 }
 
-void TAppForm::ProcessRunner1NewLine(QObject *, const QString &ANewLine, TOutputType AOutputType)
+void TAppForm::PlayRunNewLine(const QString &ANewLine, TOutputType)
 {
     FUi->Memo1->appendPlainText(ANewLine);
-    // Another instance's file appeared under our name: the tool must not wait
-    // for an answer that never comes, nor replace that file.
-    if (AsksToOverwrite(ANewLine))
-        ProcessRunner1->SendLine(QStringLiteral("N"), true);
-    if (FProgress.FeedOutput(ANewLine, AOutputType))
-        ShowProgress(FProgress.Fraction() ? QVariant(*FProgress.Fraction())
-                                          : QVariant(TStatusProgressDelegate::Indeterminate));
+}
+
+void TAppForm::ShowPlayRunProgress()
+{
+    const std::optional<double> fraction = FPlayRun->Fraction();
+    ShowProgress(fraction ? QVariant(*fraction) : QVariant(TStatusProgressDelegate::Indeterminate));
 }
 
 void TAppForm::ShowProgress(const QVariant &AValue)
@@ -384,15 +423,13 @@ void TAppForm::ShowProgress(const QVariant &AValue)
         FProcessedItem->setData(StatusColumn, TStatusProgressDelegate::ProgressRole, AValue);
 }
 
-void TAppForm::ProcessRunner1Terminated(QObject *)
+void TAppForm::PlayRunFinished(TRunOutcome AOutcome, const QString &)
 {
     ShowProgress(QVariant());
-    const QList<QTreeWidgetItem *> selected = FUi->ListView1->selectedItems();
-    QTreeWidgetItem *item = selected.isEmpty() ? FProcessedItem : selected.constFirst();
-    const TRunOutcome outcome = DecideRunOutcome(RunFactsOf(WorkFile(), *ProcessRunner1, AbortRequested));
-    if (item)
-        item->setText(StatusColumn, RunOutcomeText(outcome));
-    if (outcome != TRunOutcome::Complete)
+    // The row that was processed, whichever is selected now.
+    if (FProcessedItem)
+        FProcessedItem->setText(StatusColumn, RunOutcomeText(AOutcome));
+    if (AOutcome != TRunOutcome::Complete)
         return;
     FUi->ButtonSave->setEnabled(true);
     PlayResult();
@@ -449,7 +486,14 @@ bool TAppForm::AskSaveTarget(const QString &ADefaultExt, const QString &AFilter)
     }
     SaveDialog1.DefaultExt = ADefaultExt;
     SaveDialog1.Filter = AFilter;
-    return TUserDialogs::SaveFileName(this, SaveDialog1);
+    if (!TUserDialogs::SaveFileName(this, SaveDialog1))
+        return false;
+    const QString refusal = SaveTargetRefusal(SaveDialog1.FileName);
+    if (!refusal.isEmpty()) {
+        TUserDialogs::ShowMessage(refusal, QStringLiteral("Error"), TUserDialogs::IconError);
+        return false;
+    }
+    return true;
 }
 
 void TAppForm::ShowSaved(const QString &APath)
@@ -462,8 +506,10 @@ void TAppForm::SaveasWAV1Click()
 {
     if (!AskSaveTarget(QStringLiteral("wav"), QStringLiteral("WAV File (*.wav)|*.wav")))
         return;
-    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName)) {
-        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!"), QStringLiteral("Error"), TUserDialogs::IconError);
+    QString why;
+    if (!SaveAsWav(WorkFile(), SaveDialog1.FileName, &why)) {
+        TUserDialogs::ShowMessage(QStringLiteral("WAV Save Failed!\r\r") + why, QStringLiteral("Error"),
+                                  TUserDialogs::IconError);
         return;
     }
     ShowSaved(SaveDialog1.FileName);
@@ -474,15 +520,17 @@ void TAppForm::SaveasMP31Click()
     if (!AskSaveTarget(QStringLiteral("mp3"), QStringLiteral("MP3 File (*.mp3)|*.mp3")))
         return;
     bool saved = false;
+    QString why;
     // The conversion blocks the window until it is done.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName);
-    } catch (const std::exception &) {
+        saved = SaveAsMp3(WorkFile(), SaveDialog1.FileName, &why);
+    } catch (const std::exception &error) {
+        why = QString::fromUtf8(error.what());
     }
     QApplication::restoreOverrideCursor();
     if (!saved) {
-        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!"), QStringLiteral("Error"),
+        TUserDialogs::ShowMessage(QStringLiteral("MP3 Conversion Failed!\r\r") + why, QStringLiteral("Error"),
                                   TUserDialogs::IconError);
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/FfmpegProgress.h"
+#include "effects/RunOutcome.h"
 #include "gui/MediaPlayer.h"
 #include "gui/UserDialogs.h"
 #include "online/UpdateCheckResults.h"
@@ -9,13 +9,18 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <thread>
 
 class QAction;
 class QMenu;
 class QTimer;
 class QTreeWidgetItem;
 class TNewVer;
+class TProcessAll;
+class TEffectRun;
+class TPreviewControl;
 class TProcessRunner;
+class TRecorderForm;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -58,9 +63,11 @@ public slots:
 
     // The processing job.
     void AddSoundFile1Click();
+    void RecordVoice1Click();
     void ButtonPlayClick();
-    void ProcessRunner1NewLine(QObject *ASender, const QString &ANewLine, TOutputType AOutputType);
-    void ProcessRunner1Terminated(QObject *ASender);
+    void ProcessAllFiles1Click();
+    void PlayRunNewLine(const QString &ANewLine, TOutputType AOutputType);
+    void PlayRunFinished(TRunOutcome AOutcome, const QString &AReason);
     void MediaPlayer1Notify(TMediaPlayer::TNotifyValue AValue);
 
     // Saving the result.
@@ -75,16 +82,18 @@ protected:
 
 private:
     void FormCreate(const QString &AExeFileName);
-    void ShowStandardErrorBox(const std::exception &AError);
+    void ShowStandardErrorBox(const std::exception &AError, const QString &AWorkFile = QString());
     void SetClientSize(int AWidth, int AHeight);
     void FillEffectList();
     void SizeListColumns();
     void ConnectHandlers();
-    void CreateProcessRunner();
+    void CreatePlayRun();
     void CreatePopupMenu();
+    void CreateProcessAll();
     void StartRun(QTreeWidgetItem *AItem);
     void StopRunOrPlayback();
     void PlayResult();
+    void ShowPlayRunProgress();
     void ShowProgress(const QVariant &AValue);
     void StartUpdateCheck();
     void ShowUpdatePopup();
@@ -98,7 +107,7 @@ private:
     std::shared_ptr<TUpdateCheckResults> FUpdateResults;
     QPointer<TNewVer> NewVer; // the update popup once shown; it frees itself
 
-    TProcessRunner *ProcessRunner1;
+    TEffectRun *FPlayRun; // Play's run; its runner is "ProcessRunner1"
     TMediaPlayer *MediaPlayer1;
     QMenu *PopupMenu1;
     QAction *SaveasMP31;
@@ -106,6 +115,11 @@ private:
     TUserDialogs::TFileRequest OpenDialog1;
     TUserDialogs::TFileRequest SaveDialog1;    // keeps the name chosen last
     QTreeWidgetItem *FProcessedItem = nullptr; // the item of the current or last run
-    TFfmpegProgress FProgress;
     TSoundListIntake *FSoundListIntake; // files from the command line and drops
+    TProcessAll *FProcessAll;           // "Process All Files..." and its batch
+    TPreviewControl *FPreviewControl;   // the Preview button, owned by it
+    QPointer<TRecorderForm> RecorderForm1; // the recorder window while open
+    // The update check's thread, last so that it is stopped and joined first:
+    // the check never outlives the window.
+    std::jthread FUpdateCheck;
 };

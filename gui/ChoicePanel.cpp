@@ -10,6 +10,7 @@ TChoicePanel::TChoicePanel(QWidget *AParent)
     setFrameShape(QFrame::Panel);
     setAutoFillBackground(true);
     SetChosen(false);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TChoicePanel::setText(const QString &ACaption)
@@ -18,20 +19,31 @@ void TChoicePanel::setText(const QString &ACaption)
     update();
 }
 
-bool TChoicePanel::Chosen() const
+void TChoicePanel::SetChosen(bool AChosen)
 {
-    return palette().color(QPalette::Window) != QApplication::palette().color(QPalette::Button);
+    FChosen = AChosen;
+    ApplyLook();
 }
 
-void TChoicePanel::SetChosen(bool AChosen)
+void TChoicePanel::ApplyLook()
 {
     // Set on the panel itself, so that the style's own colours do not win.
     const QPalette system = QApplication::palette();
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, system.color(AChosen ? QPalette::Highlight : QPalette::Button));
-    colours.setColor(QPalette::WindowText, system.color(AChosen ? QPalette::HighlightedText : QPalette::WindowText));
-    setPalette(colours);
-    setFrameShadow(AChosen ? QFrame::Sunken : QFrame::Raised);
+    colours.setColor(QPalette::Window, system.color(FChosen ? QPalette::Highlight : QPalette::Button));
+    colours.setColor(QPalette::WindowText, system.color(FChosen ? QPalette::HighlightedText : QPalette::WindowText));
+    if (colours != palette())
+        setPalette(colours);
+    setFrameShadow(FChosen ? QFrame::Sunken : QFrame::Raised);
+}
+
+bool TChoicePanel::eventFilter(QObject *AWatched, QEvent *AEvent)
+{
+    // New system colours: the same choice in the new colours. The panel's own
+    // colours hide the change from it, so the application's event is watched.
+    if (AWatched == QCoreApplication::instance() && AEvent->type() == QEvent::ApplicationPaletteChange)
+        ApplyLook();
+    return QFrame::eventFilter(AWatched, AEvent);
 }
 
 void TChoicePanel::paintEvent(QPaintEvent *AEvent)

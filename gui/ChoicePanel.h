@@ -5,8 +5,8 @@
 
 // One choice of the feedback form: a raised panel with a picture and a centred
 // caption, chosen by a click. A chosen panel takes the highlight colours and
-// looks pressed in; whether it is chosen is read back from its colour, so the
-// look and the state can never disagree.
+// looks pressed in. The choice is kept as state and the look drawn from it (and
+// from the current system colours), so no change of colours can change a choice.
 class TChoicePanel : public QFrame
 {
     Q_OBJECT
@@ -18,8 +18,7 @@ public:
     QString text() const { return FCaption; }
     void setText(const QString &ACaption);
 
-    // Its colour is not the button face.
-    bool Chosen() const;
+    bool Chosen() const { return FChosen; }
     void SetChosen(bool AChosen);
 
 signals:
@@ -28,9 +27,13 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *AEvent) override;
+    bool eventFilter(QObject *AWatched, QEvent *AEvent) override;
     void mousePressEvent(QMouseEvent *AEvent) override;
     void mouseReleaseEvent(QMouseEvent *AEvent) override;
 
 private:
+    void ApplyLook();
+
     QString FCaption;
+    bool FChosen = false;
 };

@@ -6,6 +6,7 @@
 #include "ui_FeedbackForm.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTextCursor>
 
 namespace {
@@ -23,12 +24,22 @@ TFeedbackForm::TFeedbackForm(QWidget *AParent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(525, 326);
+    CentreOnScreen();
     ConnectHandlers();
     FormCreate();
     FUi->Memo1->setFocus();
 }
 
 TFeedbackForm::~TFeedbackForm() = default;
+
+void TFeedbackForm::CentreOnScreen()
+{
+    // Placed before it shows, so that the dialog no longer centres itself over its owner.
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    QRect area(QPoint(), size());
+    area.moveCenter(screen->availableGeometry().center());
+    move(area.topLeft());
+}
 
 void TFeedbackForm::FormCreate()
 {

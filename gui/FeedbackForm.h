@@ -10,8 +10,8 @@ class TFeedbackForm;
 }
 
 // "Send Feedback": a liking choice, a message and an optional e-mail address,
-// posted to the maker's server. Shown modally, a new one each time; a failed
-// send keeps everything the user entered.
+// posted to the maker's server. Shown modally, a new one each time, centred on
+// the screen; a failed send keeps everything the user entered.
 class TFeedbackForm : public QDialog
 {
     Q_OBJECT
@@ -28,6 +28,7 @@ public slots:
     void BitBtn1Click();
 
 private:
+    void CentreOnScreen();
     void FormCreate();
     void ConnectHandlers();
     void Memo1Change();

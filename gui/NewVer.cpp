@@ -1,6 +1,7 @@
 #include "gui/NewVer.h"
 
 #include "gui/DragMove.h"
+#include "gui/LinkLabel.h"
 #include "i18n/Language.h"
 #include "identity/AppIdentity.h"
 #include "online/DownloadAddress.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QTimer>
@@ -36,7 +36,8 @@ TNewVer::TNewVer(QWidget *AOwner, const QString &AServerVersion, const QString &
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
     new TDragMove(this, {FUi->Panel1, FUi->Image1, FUi->Label1, FUi->Panel3});
-    FUi->Label2->installEventFilter(this);
+    // Opens on a release inside the link only; a press on it never starts a drag.
+    connect(FUi->Label2, &TLinkLabel::Click, this, &TNewVer::Label2Click);
     connect(FUi->Button1, &QToolButton::clicked, this, &TNewVer::Button1Click);
     TimerStart = CreateTimer("TimerStart", 1, &TNewVer::TimerStartTimer);
     TimerClose = CreateTimer("TimerClose", 1000, &TNewVer::TimerCloseTimer);
@@ -111,16 +112,6 @@ void TNewVer::TimerLinkTimer()
     colours.setColor(QPalette::WindowText,
                      QApplication::palette().color(over ? QPalette::Highlight : QPalette::WindowText));
     link->setPalette(colours);
-}
-
-bool TNewVer::eventFilter(QObject *AWatched, QEvent *AEvent)
-{
-    if (AWatched == FUi->Label2 && AEvent->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(AEvent)->button() == Qt::LeftButton) {
-        Label2Click();
-        return true;
-    }
-    return QWidget::eventFilter(AWatched, AEvent);
 }
 
 void TNewVer::Label2Click()

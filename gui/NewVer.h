@@ -36,9 +36,6 @@ public slots:
     void Label2Click();
     void Button1Click();
 
-protected:
-    bool eventFilter(QObject *AWatched, QEvent *AEvent) override;
-
 private:
     void FormCreate(const QString &AServerVersion);
     QTimer *CreateTimer(const char *AName, int AInterval, void (TNewVer::*AHandler)());

@@ -10,5 +10,6 @@ void ShowUpdateNotice(const QString &ANotice);
 
 // The notice hook for the check's own thread. Widgets live on the GUI thread
 // only, so the box is shown there; the hook returns when the user has closed
-// it, and the check goes on only after that.
+// it, and the check goes on only after that. A stop request ends the wait, and
+// once the application object is gone (or a stop was asked) nothing is shown.
 TShowNotice GuiThreadNotice();

@@ -69,6 +69,7 @@ bool TUserDialogs::AskYesNo(const QString &AText, const QString &ACaption)
         return QuestionAnswer()(AText, ACaption);
     QMessageBox box(QMessageBox::Question, ACaption, AText, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // file names are text, never markup
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 QString AppCompanyName;
 QString AppProductName;
@@ -38,6 +40,18 @@ void ClaimWorkFile()
     static Platform::TFolderLock claim;
     if (!claim.TryLock(AppDataFolder.isEmpty() ? QStringLiteral(".") : AppDataFolder))
         UseOwnWorkFile();
+}
+
+QString UseNewWorkFileHere()
+{
+    QTemporaryFile claim(QStringLiteral("output-XXXXXX.wav"));
+    claim.setAutoRemove(false);
+    if (!claim.open())
+        return QString();
+    // Relative, like "output.wav": WorkFile puts AppDataFolder (empty here) in front.
+    WorkFileName = QFileInfo(claim.fileName()).fileName();
+    OwnWorkFile = true;
+    return QFileInfo(claim.fileName()).absoluteFilePath();
 }
 
 void RemoveOwnWorkFile()

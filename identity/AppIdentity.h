@@ -25,6 +25,12 @@ void UseOwnWorkFile();
 // work file of its own. The claim lasts as long as the process.
 void ClaimWorkFile();
 
+// For when AppDataFolder could not be made: switches WorkFile to a new file in
+// the current folder, under a name no file had, so no file of the user's is
+// ever replaced. Returns its absolute path, or nothing when no file can be
+// made there (WorkFile then stays as it was).
+QString UseNewWorkFileHere();
+
 // Deletes the work file when it is this process's own (UseOwnWorkFile): nobody
 // else can ever use it. The shared "output.wav" stays for the next start.
 void RemoveOwnWorkFile();

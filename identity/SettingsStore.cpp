@@ -14,10 +14,11 @@ QString TSettingsStore::ReadString(const QString &ASection, const QString &AName
     return FSettings.value(Key(ASection, AName), ADefault).toString();
 }
 
-void TSettingsStore::WriteString(const QString &ASection, const QString &AName, const QString &AValue)
+bool TSettingsStore::WriteString(const QString &ASection, const QString &AName, const QString &AValue)
 {
     FSettings.setValue(Key(ASection, AName), AValue);
     FSettings.sync(); // on disk at once: another process may read it before we end
+    return FSettings.status() == QSettings::NoError;
 }
 
 TSettingsStore &SettingsStore()

@@ -11,11 +11,13 @@ TCheckReply ParseCheckReply(const QString &AReply)
     };
     TCheckReply reply;
     const QString result = tagOfLine(3, QStringLiteral("result"));
-    reply.Accepted = result == QStringLiteral("0") || result == QStringLiteral("1");
+    const QString version = tagOfLine(0, QStringLiteral("version"));
+    reply.Accepted = (result == QStringLiteral("0") || result == QStringLiteral("1"))
+                     && version.size() <= TCheckReply::MaxVersionLength;
     if (!reply.Accepted)
         return reply;
-    reply.Version = tagOfLine(0, QStringLiteral("version"));
+    reply.Version = version;
     reply.Url = tagOfLine(1, QStringLiteral("url"));
-    reply.Notice = tagOfLine(5, QStringLiteral("important"));
+    reply.Notice = tagOfLine(5, QStringLiteral("important")).left(TCheckReply::MaxNoticeLength);
     return reply;
 }

@@ -13,10 +13,16 @@ using std::chrono::steady_clock;
 
 namespace {
 
+// The protocol's replies are a few lines: anything longer is not read on, and
+// the short count makes libcurl end the transfer with an error.
 size_t AppendToBody(char *AData, size_t ASize, size_t ACount, void *ABody)
 {
-    static_cast<QByteArray *>(ABody)->append(AData, static_cast<qsizetype>(ASize * ACount));
-    return ASize * ACount;
+    auto *body = static_cast<QByteArray *>(ABody);
+    const size_t size = ASize * ACount;
+    if (size > static_cast<size_t>(TEasyPost::MaxReplyBytes - body->size()))
+        return 0;
+    body->append(AData, static_cast<qsizetype>(size));
+    return size;
 }
 
 } // namespace
@@ -56,6 +62,8 @@ void TEasyPost::SetOptions(const QByteArray &AUrl)
     curl_easy_setopt(FEasy, CURLOPT_HTTPHEADER, FHeaders);
     curl_easy_setopt(FEasy, CURLOPT_WRITEFUNCTION, AppendToBody);
     curl_easy_setopt(FEasy, CURLOPT_WRITEDATA, &FReply.Body);
+    // A declared length over the cap fails before the body is read at all.
+    curl_easy_setopt(FEasy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxReplyBytes));
     curl_easy_setopt(FEasy, CURLOPT_ERRORBUFFER, FError);
     // Posts run on worker threads; time-outs must not rely on signals there.
     curl_easy_setopt(FEasy, CURLOPT_NOSIGNAL, 1L);
@@ -73,8 +81,10 @@ bool TEasyPost::IsConnected() const
     return since > 0;
 }
 
-void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds AResponseTimeout)
+void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds AResponseTimeout, const std::stop_token &AStop)
 {
+    // A stop request is seen within one short wait: the exit waits no longer than that.
+    const milliseconds longestWait = AStop.stop_possible() ? milliseconds(50) : milliseconds(1000);
     // libcurl's own CURLOPT_TIMEOUT_MS counts from the start, connecting
     // included; the reply gets its own clock, started when connected. The sum
     // bounds the whole attempt in any case.
@@ -88,6 +98,8 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest(curl_multi_strerror(code));
         if (running == 0)
             return;
+        if (AStop.stop_requested())
+            throw EWebRequest("stopped before the reply was complete");
         const steady_clock::time_point now = steady_clock::now();
         if (!replyDeadline && IsConnected())
             replyDeadline = now + AResponseTimeout;
@@ -96,7 +108,7 @@ void TEasyPost::RunUntilDone(milliseconds AConnectTimeout, milliseconds ARespons
             throw EWebRequest("no complete reply within " + std::to_string(AResponseTimeout.count()) + " ms");
         // Wakes early on socket activity and on libcurl's own timers (the connect time-out).
         const auto wait = std::chrono::ceil<milliseconds>(deadline - now);
-        curl_multi_poll(FMulti, nullptr, 0, static_cast<int>(std::min<milliseconds::rep>(wait.count(), 1000)), nullptr);
+        curl_multi_poll(FMulti, nullptr, 0, static_cast<int>(std::min(wait, longestWait).count()), nullptr);
     }
 }
 
@@ -111,7 +123,7 @@ void TEasyPost::CheckResult() const
     }
 }
 
-TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds AResponseTimeout)
+TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds AResponseTimeout, std::stop_token AStop)
 {
     if (!FEasy || !FMulti)
         throw EWebRequest("libcurl could not create a handle");
@@ -119,7 +131,7 @@ TPostReply TEasyPost::Perform(milliseconds AConnectTimeout, milliseconds ARespon
     const CURLMcode added = curl_multi_add_handle(FMulti, FEasy);
     if (added != CURLM_OK)
         throw EWebRequest(curl_multi_strerror(added));
-    RunUntilDone(AConnectTimeout, AResponseTimeout);
+    RunUntilDone(AConnectTimeout, AResponseTimeout, AStop);
     CheckResult();
     curl_easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &FReply.Status);
     const char *contentType = nullptr;

@@ -1,24 +1,11 @@
 #include "online/TextLines.h"
 
+#include "i18n/TextFileLines.h"
+
 QStringList SplitLines(const QString &AText)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < AText.size()) {
-        const QChar c = AText.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            ++i;
-            continue;
-        }
-        lines += AText.mid(start, i - start);
-        const bool crlf = c == QLatin1Char('\r') && i + 1 < AText.size() && AText.at(i + 1) == QLatin1Char('\n');
-        i += crlf ? 2 : 1;
-        start = i;
-    }
-    if (start < AText.size())
-        lines += AText.mid(start);
-    return lines;
+    // The server's replies break lines as the language files do: one splitter for both.
+    return SplitTextLines(AText);
 }
 
 QString TrimControls(const QString &AText)

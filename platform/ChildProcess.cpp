@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/FileName.h"
 #include "platform/CommandLine.h"
 #include "platform/Pipe.h"
 #include "platform/ProgramSearch.h"
@@ -227,10 +228,10 @@ int TChildProcess::Start(const QStringList &AArguments, const TChildOptions &AOp
         return ENOENT;
 
     TChildLaunch launch;
-    launch.Path = QFile::encodeName(program);
-    launch.Folder = QFile::encodeName(AOptions.WorkingFolder);
+    launch.Path = EncodeFileName(program);
+    launch.Folder = EncodeFileName(AOptions.WorkingFolder);
     for (const QString &argument : AArguments)
-        launch.ArgStore.push_back(argument.toLocal8Bit());
+        launch.ArgStore.push_back(EncodeFileName(argument));
     launch.Argv = Pointers(launch.ArgStore);
     PrepareEnvironment(launch, AOptions.ExtraEnvironment);
     launch.Std[0] = AOptions.StdIn;

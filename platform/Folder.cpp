@@ -1,5 +1,6 @@
 #include "platform/Folder.h"
 
+#include "platform/FileName.h"
 #include "platform/OSError.h"
 
 #include <QFile>
@@ -16,7 +17,7 @@ bool FolderExists(const QString &APath)
 
 void CreateFolder(const QString &APath)
 {
-    if (mkdir(QFile::encodeName(APath).constData(), 0777) != 0)
+    if (mkdir(EncodeFileName(APath).constData(), 0777) != 0)
         throw EOSError(errno, APath);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/FolderLock.h"
 
+#include "platform/FileName.h"
+
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -18,7 +20,7 @@ bool TFolderLock::TryLock(const QString &AFolder)
 {
     if (FFd >= 0)
         return true;
-    const int fd = open(QFile::encodeName(AFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = open(EncodeFileName(AFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     int result;

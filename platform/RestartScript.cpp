@@ -1,5 +1,6 @@
 #include "platform/RestartScript.h"
 
+#include "platform/FileName.h"
 #include "platform/OSError.h"
 
 #include <QFile>
@@ -12,6 +13,8 @@
 namespace Platform {
 
 namespace {
+
+constexpr int NameAttempts = 100;
 
 void WriteAll(int AFd, const QByteArray &AData, const QString &APath)
 {
@@ -41,18 +44,33 @@ QByteArray ShellQuoted(const QByteArray &AText)
 QByteArray RestartScriptText(const QString &AExecutablePath)
 {
     // The path's bytes as the file system holds them.
-    return QByteArrayLiteral("#!/bin/sh\nsleep 1\n") + ShellQuoted(QFile::encodeName(AExecutablePath)) + '\n';
+    return QByteArrayLiteral("#!/bin/sh\nsleep 1\n") + ShellQuoted(EncodeFileName(AExecutablePath)) + '\n';
 }
 
 void WriteRestartScript(const QString &AScriptPath, const QString &AExecutablePath)
 {
-    const QByteArray path = QFile::encodeName(AScriptPath);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
-    if (fd < 0)
-        throw EOSError(errno, AScriptPath);
-    WriteAll(fd, RestartScriptText(AExecutablePath), AScriptPath);
-    if (::close(fd) != 0)
-        throw EOSError(errno, AScriptPath);
+    // A new file renamed into place: whatever stands at the name (a link planted
+    // there, above all) is replaced, never written through.
+    const QByteArray path = EncodeFileName(AScriptPath);
+    QByteArray fresh;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        fresh = path + '.' + QByteArray::number(qint64(::getpid())) + '.' + QByteArray::number(attempt);
+        fd = ::open(fresh.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0755);
+        if (fd < 0 && (errno != EEXIST || attempt >= NameAttempts))
+            throw EOSError(errno, AScriptPath);
+    }
+    try {
+        WriteAll(fd, RestartScriptText(AExecutablePath), AScriptPath);
+    } catch (...) {
+        ::unlink(fresh.constData());
+        throw;
+    }
+    if (::close(fd) != 0 || ::rename(fresh.constData(), path.constData()) != 0) {
+        const int error = errno;
+        ::unlink(fresh.constData());
+        throw EOSError(error, AScriptPath);
+    }
 }
 
 bool StartRestartScript(const QString &AScriptPath, const QString &AWorkingFolder)

@@ -15,7 +15,8 @@ QByteArray ShellQuoted(const QByteArray &AText);
 // "sleep 1", and AExecutablePath quoted for the shell.
 QByteArray RestartScriptText(const QString &AExecutablePath);
 
-// Writes RestartScriptText to AScriptPath, replacing any earlier script. Raises
+// Writes RestartScriptText to AScriptPath, replacing any earlier script (or a
+// link standing there, which is not followed). Raises
 // EOSError, naming the file, when it cannot be written.
 void WriteRestartScript(const QString &AScriptPath, const QString &AExecutablePath);
 

@@ -1,5 +1,7 @@
 #include "platform/UserDataFolder.h"
 
+#include "platform/FileName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +41,7 @@ void CreatePath(const QString &APath)
     if (APath.isEmpty() || QFileInfo(APath).isDir())
         return;
     CreatePath(QFileInfo(APath).path());
-    mkdir(QFile::encodeName(APath).constData(), 0700);
+    mkdir(EncodeFileName(APath).constData(), 0700);
 }
 
 } // namespace

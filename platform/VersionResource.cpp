@@ -1,5 +1,6 @@
 #include "platform/VersionResource.h"
 
+#include "platform/FileName.h"
 #include "platform/OSError.h"
 
 #include <QFile>
@@ -71,7 +72,7 @@ template <typename Ehdr, typename Shdr> QByteArray FindVersionSection(QFile &AFi
 QByteArray LoadVersionBlock(const QString &AFileName)
 {
     // Non-blocking, so that naming a FIFO cannot hang the caller.
-    const int fd = open(QFile::encodeName(AFileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open(EncodeFileName(AFileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw EOSError(errno);
     QFile file;

@@ -14,6 +14,7 @@ packages=(
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
+  parallel gdb
 )
 
 missing=()

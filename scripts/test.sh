@@ -18,4 +18,5 @@ if (($# == 0)); then
   cmake --build build-tsan --target test_process_runner test_output_flood process_helper
   QT_QPA_PLATFORM=offscreen build-tsan/tests/process/test_process_runner --gtest_filter='*ProcessRunnerFaults*'
   QT_QPA_PLATFORM=offscreen build-tsan/tests/process/test_output_flood
+  bash scripts/fuzz.sh 20
 fi

@@ -3,10 +3,13 @@
 // quotes, '$' and non-ASCII letters.
 
 #include "effects/EffectPresets.h"
+#include "effects/SoundFileHasSamples.h"
 #include "identity/AppIdentity.h"
 #include "platform/CommandLine.h"
+#include "platform/RestartScript.h"
 #include "support/CaseName.h"
 #include "support/SoundInputs.h"
+#include "support/WaitFor.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -17,7 +20,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "support/QtPrinters.h"
 
@@ -252,11 +259,27 @@ INSTANTIATE_TEST_SUITE_P(
                    "--format applies only to an --output folder"},
         TUsageCase{"LiveReverse", L({"--live", "--effect", "Reverse"}), "\"Reverse\" needs the whole sound"},
         TUsageCase{"LiveWithInputFile", L({"--live", "--effect", "Robot", "@in"}), "--live takes no input files"},
+        TUsageCase{"LiveWithPreview", L({"--live", "--preview", "--effect", "Robot"}), "--preview does not go with --live"},
         TUsageCase{"LiveToNowhere", L({"--live", "--effect", "Robot", "--to", "phone"}),
                    "--to must be speakers or mic, not \"phone\""},
         TUsageCase{"ToWithoutLive", L({"--effect", "Robot", "--to", "mic", "@in"}), "apply only to --live"},
+        TUsageCase{"RecordWithAnEffect", L({"--record", "2", "--effect", "Robot", "--output", "@out/r.wav"}),
+                   "--effect does not go with --record"},
+        TUsageCase{"RecordWithAnInput", L({"--record", "2", "--output", "@out/r.wav", "@in"}), "takes no input files"},
+        TUsageCase{"RecordWithoutOutput", L({"--record", "2"}), "--record needs --output"},
+        TUsageCase{"RecordIntoMp3", L({"--record", "2", "--output", "@out/r.mp3"}),
+                   "must be a file name ending in .wav"},
+        TUsageCase{"RecordIntoMissingFolder", L({"--record", "2", "--output", "@out/none/r.wav"}), "does not exist"},
+        TUsageCase{"RecordNoTime", L({"--record", "0", "--output", "@out/r.wav"}), "number of seconds above 0"},
+        TUsageCase{"RecordTimeNotANumber", L({"--record", "ten", "--output", "@out/r.wav"}), "not \"ten\""},
+        TUsageCase{"DeviceWithoutRecord", L({"--effect", "Robot", "--device", "mic", "@in"}),
+                   "--device goes with --record"},
         TUsageCase{"TwoInputsOneName", L({"--effect", "Robot", "--output", "@out/", "@in", "@in"}),
-                   "Two inputs would be saved to the same file"}),
+                   "Two inputs would be saved to the same file"},
+        TUsageCase{"PreviewWithOutput", L({"--preview", "--effect", "Robot", "--output", "@out/x.wav", "@in"}),
+                   "--preview saves nothing"},
+        TUsageCase{"PreviewOfTwoInputs", L({"--preview", "--effect", "Robot", "@in", "@in2"}),
+                   "--preview plays one INPUT"}),
     CaseName<TUsageCase>);
 
 TEST_F(CommandLineMode, SavesTheResultAsWavOrMp3ByTheOutputsExtension)
@@ -419,6 +442,95 @@ TEST_F(CommandLineMode, AnOutputFolderThatWouldReplaceAnInputIsRefused)
     EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
 }
 
+// Outputs that stand as something other than a regular file are refused before
+// anything runs, and stay as they were.
+TEST_F(CommandLineMode, AnOutputThatIsNoRegularFileIsRefusedBeforeAnythingRuns)
+{
+    const QString fifo = Out(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = Out(QStringLiteral("null.mp3"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    // In an output folder, the name the input's result would get.
+    const QString inFolder = Out(QStringLiteral("tone - Robot.wav"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(inFolder).constData(), 0600), 0);
+    const struct
+    {
+        QString Output, Target, Kind;
+    } rows[] = {{fifo, fifo, QStringLiteral("a named pipe (FIFO)")},
+                {link, link, QStringLiteral("a character device")},
+                {FHome.filePath(QStringLiteral("out")), inFolder, QStringLiteral("a named pipe (FIFO)")}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Output.toStdString());
+        const TToolResult result = Tonara({QStringLiteral("--effect"), QStringLiteral("Robot"), QStringLiteral("--output"),
+                                           row.Output, Input(QStringLiteral("tone.wav"))});
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_EQ(result.Out, QString());
+        EXPECT_TRUE(result.Err.contains(QStringLiteral("\"%1\" is %2, not a regular file").arg(row.Target, row.Kind)))
+            << result.Err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(DataFolder())) << "nothing runs";
+    }
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QStringLiteral("/dev/null"));
+    for (const QString &path : {fifo, inFolder}) {
+        struct stat status
+        {};
+        EXPECT_TRUE(stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    }
+    EXPECT_EQ(QDir(FHome.filePath(QStringLiteral("out")))
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .size(),
+              3);
+}
+
+// Runs AProgram with AArguments given as bytes, as a shell passes them; standard
+// error joins standard output.
+TToolResult RunWithBytes(const QByteArray &AProgram, const QList<QByteArray> &AArguments,
+                         const QByteArray &AEnvironment)
+{
+    QByteArray command = AEnvironment + ' ' + Platform::ShellQuoted(AProgram);
+    for (const QByteArray &argument : AArguments)
+        command += ' ' + Platform::ShellQuoted(argument);
+    FILE *pipe = popen((command + " 2>&1").constData(), "r");
+    if (!pipe)
+        return {};
+    QByteArray output;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, qsizetype(n));
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, QString::fromLatin1(output.toHex(' ')),
+            QString::fromUtf8(output)};
+}
+
+// Names that are not UTF-8 are carried as the file system's bytes: the input the
+// tool reads, the saved result, the printed outcome, and the program's own folder.
+TEST_F(CommandLineMode, NamesThatAreNotUtf8AreKeptAsTheirBytes)
+{
+    namespace fs = std::filesystem;
+    const QByteArray home = QFile::encodeName(FHome.path());
+    const QByteArray input = home + "/\xff\xfe.wav";
+    fs::copy_file(QFile::encodeName(Input(QStringLiteral("tone.wav"))).toStdString(), input.toStdString());
+    const QByteArray programFolder = home + "/prog \xfe\xff";
+    fs::create_directory(programFolder.toStdString());
+    const QByteArray program = programFolder + "/tonara";
+    fs::copy_file(TONARA_EXECUTABLE, program.toStdString());
+    const QByteArray environment = "XDG_DATA_HOME=" + Platform::ShellQuoted(home + "/data") + " XDG_CONFIG_HOME="
+                                   + Platform::ShellQuoted(home + "/config");
+
+    const TToolResult version = RunWithBytes(program, {"--version"}, environment);
+    EXPECT_EQ(version.ExitCode, 0) << version.Err.toStdString();
+    EXPECT_EQ(version.Err, QStringLiteral("Tonara 1.0\n"));
+
+    for (const QByteArray &output : {home + "/out/\xe9t\xe9.wav", home + "/out/\xe9t\xe9.mp3"}) {
+        SCOPED_TRACE(output.toHex().toStdString());
+        const TToolResult result =
+            RunWithBytes(program, {"--effect", "Robot", "--output", output, input}, environment);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(result.Out, QString::fromLatin1(("Complete: " + input + '\n').toHex(' ')));
+        std::error_code error;
+        EXPECT_GT(fs::file_size(output.toStdString(), error), 1000u) << error.message();
+    }
+}
+
 class CommandLineConversionSignal : public CommandLineMode, public ::testing::WithParamInterface<int>
 {
 protected:
@@ -486,3 +598,73 @@ TEST_F(CommandLineMode, CustomNumbersKeepTheirPointUnderACommaLocale)
 }
 
 } // namespace
+
+// ---- Parallel runs -------------------------------------------------------------
+
+TEST_F(CommandLineMode, ParallelRunsPrintTheirLinesInInputOrder)
+{
+    // The long input ends last, yet its line comes first.
+    const QString longer = Input(QStringLiteral("long.wav"));
+    const QString missing = Input(QStringLiteral("missing.wav"));
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const TToolResult result = Tonara({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--effect"),
+                                       QStringLiteral("Robot"), longer, missing, tone, QStringLiteral("--output"),
+                                       FHome.filePath(QStringLiteral("out"))});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Out, QStringLiteral("Complete: %1\nError: %2\nComplete: %3\n").arg(longer, missing, tone));
+    EXPECT_TRUE(result.Err.contains(QStringLiteral("No such file or directory"))) << result.Err.toStdString();
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("long - Robot.wav"))));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("tone - Robot.wav"))));
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList()) << "every work file is gone";
+}
+
+TEST_F(CommandLineMode, ASignalStopsEveryParallelRunAndSavesNothing)
+{
+    const QString first = Input(QStringLiteral("long.wav"));
+    const QString second = FHome.filePath(QStringLiteral("long copy.wav"));
+    ASSERT_TRUE(QFile::copy(first, second));
+    FTonara.start(QStringLiteral(TONARA_EXECUTABLE),
+                  {QStringLiteral("-j"), QStringLiteral("2"), QStringLiteral("--effect"), QStringLiteral("Whisper"),
+                   first, second, Input(QStringLiteral("tone.wav")), QStringLiteral("--output"),
+                   FHome.filePath(QStringLiteral("out")), QStringLiteral("--format"), QStringLiteral("mp3")});
+    ASSERT_TRUE(FTonara.waitForStarted(10000));
+    QList<qint64> tools;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            tools = ChildrenOf(FTonara.processId());
+            return tools.size() == 2 || FTonara.state() != QProcess::Running;
+        },
+        30000));
+    ASSERT_EQ(tools.size(), 2);
+    ::kill(pid_t(FTonara.processId()), SIGINT);
+    ASSERT_TRUE(FTonara.waitForFinished(30000));
+    EXPECT_EQ(FTonara.exitCode(), 130);
+    EXPECT_EQ(QString::fromUtf8(FTonara.readAllStandardOutput()),
+              QStringLiteral("Aborted: %1\nAborted: %2\n").arg(first, second));
+    for (const qint64 tool : tools) {
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(tool))) << "every tool is gone and reaped";
+    }
+    EXPECT_EQ(QDir(FHome.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(CommandLineMode, GnuParallelSpreadsInputsOverIndependentProcesses)
+{
+    // The README's command for batches beyond one process, with the real GNU
+    // parallel; the inputs' names carry blanks, quotes and '$'.
+    const QString tone = Input(QStringLiteral("tone.wav"));
+    const QString voice = Input(QStringLiteral("voice.mp3"));
+    QProcess parallel;
+    parallel.setProcessEnvironment(FTonara.processEnvironment());
+    const TToolResult result =
+        RunProgram(parallel, QStringLiteral("parallel"),
+                   {QStringLiteral("--will-cite"), QStringLiteral(TONARA_EXECUTABLE), QStringLiteral("--effect"),
+                    QStringLiteral("Robot"), QStringLiteral("--output"), Out(QStringLiteral("{/.}.wav")),
+                    QStringLiteral("{}"), QStringLiteral(":::"), tone, voice},
+                   120000);
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_TRUE(result.Out.contains(QStringLiteral("Complete: ") + tone));
+    EXPECT_TRUE(result.Out.contains(QStringLiteral("Complete: ") + voice));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("tone.wav"))));
+    EXPECT_TRUE(SoundFileHasSamples(Out(QStringLiteral("voice.wav"))));
+}

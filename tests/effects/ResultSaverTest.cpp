@@ -5,11 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -229,5 +231,99 @@ INSTANTIATE_TEST_SUITE_P(Failures, FailedSave,
                                            TFailedSaveCase{"Mp3HalfWay", SaveMp3, "keep.mp3", true},
                                            TFailedSaveCase{"Mp3OfNoSound", SaveMp3, "keep.mp3", false}),
                          [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+
+} // namespace
+
+namespace {
+
+// What stands at the target before the save: made by the row, checked after.
+enum class TStanding { Fifo, LinkToNullDevice, Folder };
+
+struct TSpecialTargetCase
+{
+    const char *Name;
+    bool (*Save)(const QString &, const QString &, QString *);
+    TStanding Standing;
+    const char *Kind; // as the refusal names it
+};
+
+void PrintTo(const TSpecialTargetCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
+class SpecialTarget : public ResultSaverTest, public ::testing::WithParamInterface<TSpecialTargetCase>
+{};
+
+TEST_P(SpecialTarget, IsRefusedAndLeftAsItWas)
+{
+    const TSpecialTargetCase &c = GetParam();
+    const QString target = Target(QStringLiteral("saved.") + QString::fromUtf8(c.Name).left(3).toLower());
+    const QByteArray encoded = QFile::encodeName(target);
+    switch (c.Standing) {
+    case TStanding::Fifo:
+        ASSERT_EQ(mkfifo(encoded.constData(), 0600), 0);
+        break;
+    case TStanding::LinkToNullDevice:
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), target));
+        break;
+    case TStanding::Folder:
+        ASSERT_TRUE(QDir().mkdir(target));
+        break;
+    }
+    QString why;
+    EXPECT_FALSE(c.Save(WorkFile(), target, &why));
+    EXPECT_EQ(why, QStringLiteral("The output \"%1\" is %2, not a regular file; nothing is saved there.")
+                        .arg(target, QString::fromUtf8(c.Kind)));
+    const QFileInfo after(target);
+    if (c.Standing == TStanding::LinkToNullDevice)
+        EXPECT_EQ(after.symLinkTarget(), QStringLiteral("/dev/null"));
+    else
+        EXPECT_EQ(after.isDir(), c.Standing == TStanding::Folder);
+    struct stat status
+    {};
+    ASSERT_EQ(stat(encoded.constData(), &status), 0);
+    EXPECT_FALSE(S_ISREG(status.st_mode));
+    // Nothing was written beside it either.
+    EXPECT_EQ(QDir(FFolder.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{after.fileName()});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, SpecialTarget,
+    ::testing::Values(TSpecialTargetCase{"WavFifo", SaveWav, TStanding::Fifo, "a named pipe (FIFO)"},
+                      TSpecialTargetCase{"Mp3Fifo", SaveMp3, TStanding::Fifo, "a named pipe (FIFO)"},
+                      TSpecialTargetCase{"WavLinkToNull", SaveWav, TStanding::LinkToNullDevice, "a character device"},
+                      TSpecialTargetCase{"Mp3LinkToNull", SaveMp3, TStanding::LinkToNullDevice, "a character device"},
+                      TSpecialTargetCase{"WavFolder", SaveWav, TStanding::Folder, "a folder"},
+                      TSpecialTargetCase{"Mp3Folder", SaveMp3, TStanding::Folder, "a folder"}),
+    [](const auto &AInfo) { return std::string(AInfo.param.Name); });
+
+// A link at the target stays a link, and the file it points to (existing or not
+// yet) receives the result.
+TEST_F(ResultSaverTest, LinksAtTheTargetAreWrittenThrough)
+{
+    ASSERT_TRUE(QDir(FFolder.path()).mkdir(QStringLiteral("real")));
+    const QString existing = Target(QStringLiteral("real/existing.mp3"));
+    Write(existing, "an older file");
+    const struct
+    {
+        bool (*Save)(const QString &, const QString &, QString *);
+        QString Link, Real;
+    } rows[] = {{SaveWav, Target(QStringLiteral("a.wav")), Target(QStringLiteral("real/new.wav"))},
+                {SaveMp3, Target(QStringLiteral("b.mp3")), existing},
+                {SaveMp3, Target(QStringLiteral("c.mp3")), Target(QStringLiteral("real/new.mp3"))}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Link.toStdString());
+        ASSERT_TRUE(QFile::link(row.Real, row.Link));
+        QString why;
+        ASSERT_TRUE(row.Save(WorkFile(), row.Link, &why)) << why.toStdString();
+        EXPECT_EQ(QFileInfo(row.Link).symLinkTarget(), row.Real);
+        const QString format = row.Real.endsWith(QLatin1String(".wav")) ? QStringLiteral("wav") : QStringLiteral("mp3");
+        EXPECT_EQ(SoundInputs::Probe(row.Real).FormatName, format);
+    }
+    EXPECT_EQ(QDir(Target(QStringLiteral("real"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({QStringLiteral("existing.mp3"), QStringLiteral("new.mp3"), QStringLiteral("new.wav")}));
+}
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -247,3 +248,49 @@ TEST_F(AppFormOnlineTest, SendFeedbackOpensTheFormModally)
     Child<QAction>("SendFeedback1")->trigger();
     EXPECT_TRUE(modal);
 }
+
+namespace {
+
+struct TClosedCase
+{
+    const char *Name;
+    double Delay; // seconds the server holds its reply after the request
+};
+
+class AppFormClosedDuringCheck : public AppFormOnlineTest, public ::testing::WithParamInterface<TClosedCase>
+{};
+
+QString StoredVersion()
+{
+    return SettingsStore().ReadString(QStringLiteral("Settings"), QStringLiteral("CurrentVersion"), QString());
+}
+
+} // namespace
+
+// The window closes just as the server's reply comes in: the check ends with
+// the window, and nothing it would have shown or written turns up afterwards.
+TEST_P(AppFormClosedDuringCheck, NothingOutlivesTheWindow)
+{
+    TServerScript script = Answer(Reply(QStringLiteral("2.0"), QStringLiteral("1"), QStringLiteral("News")));
+    script.Delay = GetParam().Delay;
+    StartServer(script);
+    CreateForm();
+    FForm->TimerCheckerTimer(); // starts the check
+    ASSERT_EQ(FServer->Requests(1).size(), 1);
+    FForm.reset();
+    const QStringList shown = FMessages;
+    const QString stored = StoredVersion();
+    // Past the moment the held reply is sent: a check still alive would now use it.
+    QTest::qWait(static_cast<int>(GetParam().Delay * 1000) + 500);
+    EXPECT_EQ(FMessages, shown);
+    EXPECT_EQ(StoredVersion(), stored);
+    if (GetParam().Delay > 0.2) {
+        EXPECT_TRUE(FMessages.isEmpty());
+        EXPECT_TRUE(stored.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AppFormClosedDuringCheck,
+                         ::testing::Values(TClosedCase{"AtOnce", 0}, TClosedCase{"Soon", 0.1},
+                                           TClosedCase{"Later", 0.4}),
+                         CaseName<TClosedCase>);

@@ -16,13 +16,16 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
@@ -153,12 +156,19 @@ TEST_F(AppFormTest, DataFoldersAreCreatedOneLevelAtATime)
             }
         } else {
             ASSERT_EQ(FMessages.size(), 1);
-            EXPECT_EQ(FMessages[0].Text,
-                      QStringLiteral("System Error.  Code: %1.\nFile exists\n%2").arg(c.ErrorCode).arg(blocker));
+            // Results go to a new file in the current folder, never to a file of the user's.
+            EXPECT_EQ(FMessages[0].Text, QStringLiteral("System Error.  Code: %1.\nFile exists\n%2\n\nResults go to: %3")
+                                             .arg(c.ErrorCode)
+                                             .arg(blocker, QFileInfo(WorkFile()).absoluteFilePath()));
             EXPECT_EQ(FMessages[0].Caption, QCoreApplication::applicationName());
             EXPECT_EQ(FMessages[0].Icon, 16);
             EXPECT_EQ(AppDataFolder, QString());
-            EXPECT_EQ(WorkFile(), QStringLiteral("output.wav"));
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^output-\\w{6}\\.wav$"))
+                            .match(QFileInfo(WorkFile()).fileName())
+                            .hasMatch())
+                << WorkFile().toStdString();
+            EXPECT_EQ(QFileInfo(WorkFile()).absolutePath(), QDir::currentPath());
+            EXPECT_TRUE(QFileInfo(WorkFile()).isFile());
         }
     }
 }
@@ -167,7 +177,8 @@ TEST_F(AppFormTest, AnUnreadableIdentityIsReportedAndTheWindowStillOpens)
 {
     const auto form = CreateForm(QStringLiteral("/bin/true"));
     ASSERT_EQ(FMessages.size(), 1);
-    EXPECT_EQ(FMessages[0].Text, QStringLiteral("System Error.  Code: 61.\nNo data available"));
+    EXPECT_EQ(FMessages[0].Text, QStringLiteral("System Error.  Code: 61.\nNo data available\n\nResults go to: ")
+                                     + QFileInfo(WorkFile()).absoluteFilePath());
     EXPECT_EQ(FMessages[0].Icon, 16);
     EXPECT_EQ(form->windowTitle(), QString());
     EXPECT_EQ(AppCompanyName, QString());
@@ -266,6 +277,21 @@ TEST_F(AppFormTest, LayoutRowsFontsAndSizes)
     EXPECT_EQ(Child<QPushButton>(form.get(), "ButtonSave")->layoutDirection(), Qt::RightToLeft);
 }
 
+// A tool that prints without end must not grow the window without end: the
+// log keeps its last lines only.
+TEST_F(AppFormTest, LogKeepsItsLastLines)
+{
+    const auto form = CreateForm();
+    const auto *memo = Child<QPlainTextEdit>(form.get(), "Memo1");
+    const int kept = memo->maximumBlockCount();
+    EXPECT_GE(kept, 1000);
+    for (int i = 0; i < kept + 10; ++i)
+        form->PlayRunNewLine(QStringLiteral("line %1").arg(i), otEntireLine);
+    EXPECT_EQ(memo->blockCount(), kept);
+    EXPECT_EQ(memo->document()->firstBlock().text(), QStringLiteral("line 10"));
+    EXPECT_EQ(memo->document()->lastBlock().text(), QStringLiteral("line %1").arg(kept + 9));
+}
+
 TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
 {
     const auto form = CreateForm();
@@ -280,6 +306,8 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
         bool Checked;
     } entries[] = {
         {"File1", "AddSoundFile1", "Add Sound File...", "", true, true, false},
+        {"File1", "ProcessAllFiles1", "Process All Files...", "Ctrl+Shift+P", true, true, false},
+        {"File1", "RecordVoice1", "Record Voice...", "Ctrl+R", true, true, false},
         {"File1", "N1", nullptr, "", true, true, false},
         {"File1", "SaveasMP32", "Save as MP3...", "", true, true, false},
         {"File1", "SaveasWAV2", "Save as WAV...", "", true, true, false},

@@ -10,6 +10,7 @@
 #include "gui/UserDialogs.h"
 #include "identity/AppIdentity.h"
 #include "process/ProcessRunner.h"
+#include "support/HangWatch.h"
 #include "support/RecordedMessage.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundInputs.h"
@@ -398,7 +399,7 @@ TEST_F(AppFormWorkflowTest, PlayAgainRightAfterStopFails)
     EXPECT_EQ(Status(1), QStringLiteral("Complete"));
 }
 
-TEST_F(AppFormWorkflowTest, StatusGoesToTheItemSelectedAtTheEnd)
+TEST_F(AppFormWorkflowTest, StatusGoesToTheProcessedItemWhateverIsSelectedAtTheEnd)
 {
     const QString fifo = MakeFifo(QStringLiteral("held.wav"));
     AddFile(fifo);
@@ -409,10 +410,10 @@ TEST_F(AppFormWorkflowTest, StatusGoesToTheItemSelectedAtTheEnd)
     List()->setCurrentItem(List()->topLevelItem(1)); // the user picks another item meanwhile
     {
         const TFifoWriter writer(fifo, Contents(Input(QStringLiteral("short.wav"))));
-        ASSERT_TRUE(WaitForEnd(1));
+        ASSERT_TRUE(WaitForEnd(0));
     }
-    EXPECT_EQ(Status(1), QStringLiteral("Complete"));
-    EXPECT_EQ(Status(0), QStringLiteral("Processing..."));
+    EXPECT_EQ(Status(0), QStringLiteral("Complete"));
+    EXPECT_EQ(Status(1), QString());
 }
 
 TEST_F(AppFormWorkflowTest, WithNothingSelectedAtTheEndTheProcessedItemGetsTheStatus)
@@ -601,13 +602,19 @@ TEST_F(AppFormSaveTest, WavThenMp3WithTheDialogRememberingTheName)
 
 TEST_F(AppFormSaveTest, FailuresAreReported)
 {
-    FAnswers << FData.filePath(QStringLiteral("no/such/folder/a.mp3"));
-    Child<QAction>("SaveasMP31")->trigger();
-    ExpectOneMessage("MP3 Conversion Failed!", "Error", TUserDialogs::IconError);
-
-    FAnswers << FData.filePath(QStringLiteral("no/such/folder/a.wav"));
-    Child<QAction>("SaveasWAV1")->trigger();
-    ExpectOneMessage("WAV Save Failed!", "Error", TUserDialogs::IconError);
+    // The box says why, as the command-line mode does.
+    for (const char *name : {"a.mp3", "a.wav"}) {
+        FAnswers << FData.filePath(QStringLiteral("no/such/folder/") + QString::fromUtf8(name));
+        Child<QAction>(QByteArray(name).endsWith("mp3") ? "SaveasMP31" : "SaveasWAV1")->trigger();
+        ASSERT_EQ(FMessages.size(), 1) << name;
+        const QString head = QByteArray(name).endsWith("mp3") ? QStringLiteral("MP3 Conversion Failed!\r\r")
+                                                               : QStringLiteral("WAV Save Failed!\r\r");
+        EXPECT_TRUE(FMessages[0].Text.startsWith(head)) << FMessages[0].Text.toStdString();
+        EXPECT_TRUE(FMessages[0].Text.contains(QStringLiteral("No such file or directory")))
+            << FMessages[0].Text.toStdString();
+        EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Error"));
+        FMessages.clear();
+    }
 
     // No result left to save: no dialog.
     ASSERT_TRUE(QFile::remove(WorkFile()));
@@ -617,6 +624,38 @@ TEST_F(AppFormSaveTest, FailuresAreReported)
     Child<QAction>("SaveasWAV1")->trigger();
     ExpectOneMessage("No file to save!", "Warning", TUserDialogs::IconWarning);
     EXPECT_TRUE(FDialogs.isEmpty());
+}
+
+TEST_F(AppFormSaveTest, ATargetThatIsNoRegularFileIsRefusedAndLeftAsItWas)
+{
+    const QString fifo = FData.filePath(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = FData.filePath(QStringLiteral("null.wav"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    const struct
+    {
+        const char *Action;
+        QString Target, Kind;
+    } rows[] = {{"SaveasMP31", fifo, QStringLiteral("a named pipe (FIFO)")},
+                {"SaveasWAV1", fifo, QStringLiteral("a named pipe (FIFO)")},
+                {"SaveasWAV1", link, QStringLiteral("a character device")},
+                {"SaveasMP31", link, QStringLiteral("a character device")}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Action + (": " + row.Target.toStdString()));
+        FAnswers << row.Target;
+        Child<QAction>(row.Action)->trigger();
+        ASSERT_EQ(FMessages.size(), 1);
+        EXPECT_EQ(FMessages[0].Text,
+                  QStringLiteral("The output \"%1\" is %2, not a regular file; nothing is saved there.")
+                      .arg(row.Target, row.Kind));
+        EXPECT_EQ(FMessages[0].Caption, QStringLiteral("Error"));
+        EXPECT_EQ(FMessages[0].Icon, TUserDialogs::IconError);
+        FMessages.clear();
+    }
+    struct stat status
+    {};
+    EXPECT_TRUE(stat(QFile::encodeName(fifo).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QStringLiteral("/dev/null"));
 }
 
 TEST_F(AppFormWorkflowTest, FileMenuSaveEntriesDoNothingWhileSaveIsDisabled)
@@ -716,6 +755,98 @@ TEST_F(AppFormSaveTest, TheLastResultIsProcessedAgainWithoutBeingLost)
     ASSERT_TRUE(WaitForEnd(1));
     EXPECT_EQ(Status(1), QStringLiteral("Complete")) << Log().toStdString();
     EXPECT_TRUE(SoundFileHasSamples(WorkFile()));
+}
+
+} // namespace
+
+namespace {
+
+TEST(AppFormWithoutDataFolder, ResultsGoToANewFileAndTheUsersOwnStaysAsItWas)
+{
+    // The data folder cannot be made (a file stands where it would go), so
+    // the window works in the current folder, where the user keeps a file
+    // named like the usual work file.
+    QTemporaryDir home;
+    QTemporaryDir current;
+    const QString blocker = home.filePath(QStringLiteral("data"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    const TScopedEnv data("XDG_DATA_HOME", blocker.toUtf8());
+    const TScopedEnv config("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(current.path()));
+    const QString users = current.filePath(QStringLiteral("output.wav"));
+    {
+        QFile file(users);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's own output.wav");
+    }
+    const QString input = current.filePath(QStringLiteral("in.wav"));
+    ASSERT_TRUE(SoundInputs::Make(input, 0.5));
+    QList<TMessage> messages;
+    TUserDialogs::SetMessageAnswer([&](const QString &AText, const QString &ACaption, int AIcon) {
+        messages.append({AText, ACaption, AIcon});
+    });
+    AppDataFolder.clear();
+    QString workFile;
+    {
+        TAppForm form(nullptr, VersionFixture::TonaraExecutable());
+        form.OpenSoundFiles({input});
+        form.show();
+        workFile = QFileInfo(WorkFile()).absoluteFilePath();
+        QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("ButtonPlay")), Qt::LeftButton);
+        auto *list = form.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        EXPECT_TRUE(WaitFor([&] { return list->topLevelItem(0)->text(1) == QStringLiteral("Complete"); }));
+        EXPECT_TRUE(SoundFileHasSamples(workFile));
+    }
+    TUserDialogs::SetMessageAnswer({});
+    QDir::setCurrent(before);
+    EXPECT_NE(workFile, users);
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages[0].Text.endsWith(QStringLiteral("\n\nResults go to: ") + workFile))
+        << messages[0].Text.toStdString();
+    QFile file(users);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("the user's own output.wav"));
+    EXPECT_FALSE(QFileInfo::exists(workFile)) << "the window's own work file goes with it";
+}
+
+} // namespace
+
+namespace {
+
+// Fast Play/Stop presses, then the window closed about a second after a last
+// Play, round after round: the window must close every time, its children gone.
+// A hang prints every thread's stack. TONARA_STRESS_ROUNDS sets the rounds.
+TEST_F(AppFormWorkflowTest, FastPlayStopThenClosingSoonAfterAPlayNeverHangs)
+{
+    const int rounds = qEnvironmentVariableIntValue("TONARA_STRESS_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("TONARA_STRESS_ROUNDS")
+                           : 4;
+    const QString input = Input(QStringLiteral("long.wav"));
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE(round);
+        const THangWatch watch(60, "a round of Play/Stop presses and closing the window");
+        if (round > 0) {
+            FForm = std::make_unique<TAppForm>(nullptr, VersionFixture::TonaraExecutable());
+            FForm->show();
+        }
+        AddFile(input);
+        for (int press = 0; press < 12; ++press) {
+            ClickPlay();
+            QTest::qWait((press * 7 + round * 3) % 40); // from at once to a started child
+        }
+        if (PlayButton()->text() == QStringLiteral("Play"))
+            ClickPlay();
+        QTest::qWait(1000);
+        const qint64 child = Runner()->ProcessInformation().dwProcessId;
+        FForm->close();
+        FForm.reset();
+        FMessages.clear(); // a press that came too soon after a Stop is told so
+        if (child != 0) {
+            EXPECT_TRUE(WaitFor([child] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(child)); }, 20000))
+                << "the tool is killed and reaped";
+        }
+    }
 }
 
 } // namespace

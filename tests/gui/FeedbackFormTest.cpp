@@ -240,7 +240,15 @@ INSTANTIATE_TEST_SUITE_P(
                   Answer("ok"),
                   {NotDelivered},
                   "I like it!\rone\r\ntwo"},
-        TSendCase{"ErrorPageIsNotDelivered", false, "text", {}, Answer("<h1>500</h1>", 500), {NotDelivered}, "text"}),
+        TSendCase{"ErrorPageIsNotDelivered", false, "text", {}, Answer("<h1>500</h1>", 500), {NotDelivered}, "text"},
+        // "OK" and then more than the protocol's replies ever hold: not read on.
+        TSendCase{"OversizedReplyIsNotDelivered",
+                  false,
+                  "text",
+                  {},
+                  Answer(QStringLiteral("OK") + QString(70000, u' ')),
+                  {NotDelivered},
+                  "text"}),
     CaseName<TSendCase>);
 
 TEST_F(FeedbackFormTest, NoServerIsNotDelivered)
@@ -262,4 +270,39 @@ TEST_F(FeedbackFormTest, EnterInTheEmailBoxSends)
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(FMessages, QList<TMessage>{Delivered});
     EXPECT_FALSE(FForm->isVisible());
+}
+
+// The system colours change while the form is open: the choice stays what the
+// user clicked, drawn in the new colours, and that is what is sent.
+TEST_F(FeedbackFormTest, ColourChangeKeepsTheChoice)
+{
+    StartServer(Answer(QStringLiteral("OK")));
+    const QPalette before = QApplication::palette();
+    QTest::mouseClick(Child<TChoicePanel>("Panel4"), Qt::LeftButton);
+    QPalette changed = before;
+    changed.setColor(QPalette::Button, QColor(0x12, 0x34, 0x56));
+    changed.setColor(QPalette::Highlight, before.color(QPalette::Button));
+    QApplication::setPalette(changed);
+    ExpectLook(Child<TChoicePanel>("Panel4"), true);
+    ExpectLook(Child<TChoicePanel>("Panel5"), false);
+    Child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("text"));
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QApplication::setPalette(before);
+    const QList<TRecordedRequest> requests = FServer->Requests(1);
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests.first().Fields.at(3).second, QStringLiteral("I like it!\rtext"));
+}
+
+// Opened over a window in a corner of the screen, the form still comes up in
+// the middle of the screen.
+TEST_F(FeedbackFormTest, CentredOnTheScreen)
+{
+    QWidget owner;
+    owner.setGeometry(10, 10, 200, 150);
+    owner.show();
+    TFeedbackForm form(&owner);
+    form.show();
+    // Within the width of the window's frame, which is not known before it shows.
+    const QPoint off = form.frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 8) << off.x() << "," << off.y();
 }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
@@ -124,6 +125,43 @@ TEST_F(NewVerTest, ClosesOnTheEleventhSecond)
     EXPECT_TRUE(FCatcher.Urls.isEmpty());
 }
 
+// A press on the link that turns into a drag: the popup stays where it is, and
+// the release outside the link opens nothing.
+TEST_F(NewVerTest, DragFromTheLinkNeitherMovesNorOpens)
+{
+    TNewVer *popup = Create(QStringLiteral("2.0"), QStringLiteral("https://dl.example.com/t.zip"));
+    ASSERT_TRUE(WaitShown());
+    auto *link = Child<QLabel>("Label2");
+    const QPoint before = popup->pos();
+    const QPoint local(3, 3);
+    const QPoint drag(-130, 40);
+    QTest::mousePress(link, Qt::LeftButton, Qt::NoModifier, local);
+    QMouseEvent move(QEvent::MouseMove, local + drag, link->mapToGlobal(local + drag), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(link, &move);
+    QTest::mouseRelease(link, Qt::LeftButton, Qt::NoModifier, local + drag);
+    EXPECT_EQ(popup->pos(), before);
+    EXPECT_TRUE(FCatcher.Urls.isEmpty());
+    EXPECT_FALSE(FPopup.isNull());
+}
+
+// The popup comes and stays without taking the focus from the window below.
+TEST_F(NewVerTest, LeavesTheFocusWithTheMainWindow)
+{
+    // Run on a real X server by its own ctest entry (NewVerTest.FocusOnX).
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        GTEST_SKIP() << "the offscreen platform activates every window it shows";
+    QWidget mainWindow;
+    mainWindow.show();
+    mainWindow.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &mainWindow; }));
+    FPopup = new TNewVer(&mainWindow, QStringLiteral("2.0"), QString());
+    ASSERT_TRUE(WaitShown());
+    QTest::qWait(TNewVer::AnimationMs * 2);
+    EXPECT_EQ(QApplication::activeWindow(), &mainWindow);
+    EXPECT_FALSE(FPopup->isActiveWindow());
+}
+
 TEST_F(NewVerTest, CloseButtonClosesWithoutOpening)
 {
     TNewVer *popup = Create(QStringLiteral("2.0"), QStringLiteral("https://dl.example.com/t.zip"));
@@ -155,8 +193,8 @@ class NewVerLink : public NewVerTest, public ::testing::WithParamInterface<TLink
 TEST_P(NewVerLink, OpensOnlyWebAddresses)
 {
     const TLinkCase &c = GetParam();
-    TNewVer *popup = Create(QStringLiteral("2.0"), c.UpdateURL);
-    ASSERT_TRUE(WaitUntil([&] { return popup->isVisible(); }));
+    Create(QStringLiteral("2.0"), c.UpdateURL);
+    ASSERT_TRUE(WaitShown()); // a release inside the link, so at its full size
     QTest::mouseClick(Child<QLabel>("Label2"), Qt::LeftButton);
     EXPECT_EQ(FCatcher.Urls, QList<QUrl>{QUrl(c.Opened.isNull() ? HomePageURL() : c.Opened)});
     EXPECT_TRUE(WaitClosed());

@@ -4,6 +4,7 @@
 #include "gui/AppForm.h"
 
 #include "gui/UserDialogs.h"
+#include "platform/FileName.h"
 #include "support/CaseName.h"
 #include "support/ScopedEnv.h"
 #include "support/TestFolder.h"
@@ -14,7 +15,9 @@
 #include <QMimeData>
 #include <QTreeWidget>
 #include <QUrl>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/QtPrinters.h"
 
@@ -170,6 +173,28 @@ TEST_F(SoundListIntake, RelativeStartUpNamesBecomeFullPaths)
     Form->OpenSoundFiles({QStringLiteral("a.wav")});
     QDir::setCurrent(previous);
     EXPECT_EQ(Captions(), QStringList{file});
+}
+
+// A name that is not UTF-8 reaches the list as the bytes that name the file,
+// given by itself or found in a folder.
+TEST_F(SoundListIntake, NamesThatAreNotUtf8AreListedAsTheirBytes)
+{
+    const QByteArray folder = QFile::encodeName(Files.Path());
+    const QByteArray alone = folder + "/\xff\xfe.wav";
+    const QByteArray inFolder = folder + "/sub/\xe9t\xe9.mp3";
+    ASSERT_TRUE(QDir(Files.Path()).mkdir(QStringLiteral("sub")));
+    for (const QByteArray &path : {alone, inFolder}) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+
+    Form->OpenSoundFiles({Platform::DecodeFileName(alone), Files.FilePath(QStringLiteral("sub"))});
+
+    const QStringList captions = Captions();
+    ASSERT_EQ(captions.size(), 2) << captions.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Platform::EncodeFileName(captions[0]), alone);
+    EXPECT_EQ(Platform::EncodeFileName(captions[1]), inFolder);
 }
 
 // What a drag carries, and whether the list takes it.

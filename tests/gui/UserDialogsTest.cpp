@@ -1,9 +1,12 @@
+#include "gui/UpdateNotice.h"
 #include "gui/UserDialogs.h"
+#include "online/CheckReply.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -102,6 +105,39 @@ TEST(UserDialogs, RealMessageBox)
         EXPECT_EQ(caption, QStringLiteral("Complete"));
         EXPECT_EQ(icon, c.Icon);
     }
+}
+
+TEST(UserDialogs, RealQuestionBoxShowsPlainText)
+{
+    for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+        SCOPED_TRACE(answer);
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
+        WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+            format = ABox->textFormat();
+            text = ABox->text();
+            ABox->button(answer)->click();
+        });
+        const bool yes = TUserDialogs::AskYesNo(QStringLiteral("Replace /<b>x</b>.wav?"), QStringLiteral("Confirm"));
+        EXPECT_EQ(yes, answer == QMessageBox::Yes);
+        EXPECT_EQ(text, QStringLiteral("Replace /<b>x</b>.wav?"));
+        EXPECT_EQ(format, Qt::PlainText);
+    }
+}
+
+// The server's notice at its longest, in one unbroken word: the box still fits
+// the screen, so its button can be reached.
+TEST(UserDialogs, LongestNoticeFitsTheScreen)
+{
+    QSize size;
+    WhenModalShows<QMessageBox>([&](QMessageBox *ABox) {
+        size = ABox->frameGeometry().size();
+        ABox->button(QMessageBox::Ok)->click();
+    });
+    ShowUpdateNotice(QString(TCheckReply::MaxNoticeLength, u'W'));
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_LE(size.width(), screen.width());
+    EXPECT_LE(size.height(), screen.height());
 }
 
 TEST(UserDialogs, RealSaveDialogAddsTheDefaultExtension)

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "support/CaseName.h"
 #include "support/TestConfigFolder.h"
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "support/QtPrinters.h"
@@ -71,11 +74,27 @@ protected:
         FServer = std::make_unique<TFormServer>(AHttps, Behaviour(QStringLiteral("drop")));
         const TScopedEnv address("TONARA_SERVER", FServer->Authority().toUtf8());
         auto results = std::make_shared<TUpdateCheckResults>();
-        TChecker(results, [this](const QString &ANotice) { FNotices += ANotice; }).Execute();
+        TChecker(results, Recorder()).Execute();
         return results;
     }
 
+    // A notice hook that only records. Called on the check's thread, so guarded.
+    TShowNotice Recorder()
+    {
+        return [this](const QString &ANotice, std::stop_token) {
+            const std::lock_guard lock(FNoticesMutex);
+            FNotices += ANotice;
+        };
+    }
+
+    QStringList Notices()
+    {
+        const std::lock_guard lock(FNoticesMutex);
+        return FNotices;
+    }
+
     std::unique_ptr<TFormServer> FServer;
+    std::mutex FNoticesMutex;
     QStringList FNotices;
 };
 
@@ -157,7 +176,7 @@ TEST_F(CheckerFixture, NoServerLeavesEverythingAsItWas)
     TFormServer server(Behaviour(QStringLiteral("drop")), Behaviour(QStringLiteral("drop")));
     const TScopedEnv address("TONARA_SERVER", server.Authority().toUtf8());
     auto results = std::make_shared<TUpdateCheckResults>();
-    TChecker(results, [this](const QString &ANotice) { FNotices += ANotice; }).Execute();
+    TChecker(results, Recorder()).Execute();
     EXPECT_TRUE(results->CheckFinished.load(std::memory_order_acquire));
     EXPECT_FALSE(results->UpdateSwitchAvailable);
     EXPECT_FALSE(results->UpdateAvailable);
@@ -188,7 +207,7 @@ TEST_F(CheckerFixture, OwnThreadWaitsForTheNotice)
     QString shown;
     bool finishedWhileShown = true;
     QString informedWhileShown;
-    TShowNotice showNotice = [&](const QString &ANotice) {
+    TShowNotice showNotice = [&](const QString &ANotice, std::stop_token) {
         checkThread = std::this_thread::get_id();
         QMetaObject::invokeMethod(
             qApp,
@@ -200,7 +219,7 @@ TEST_F(CheckerFixture, OwnThreadWaitsForTheNotice)
             },
             Qt::BlockingQueuedConnection);
     };
-    TChecker::Start(results, showNotice);
+    const std::jthread check = TChecker::Start(results, showNotice);
     EXPECT_TRUE(QTest::qWaitFor([&] { return results->CheckFinished.load(std::memory_order_acquire); }, 15000));
 
     EXPECT_NE(checkThread, guiThread);
@@ -223,7 +242,7 @@ TEST_F(CheckerFixture, ResultsPublishedBeforeCheckFinished)
     TFormServer server(Answer(Reply("2.0", "https://dl.example.com/t.zip", "1")), Behaviour(QStringLiteral("drop")));
     const TScopedEnv address("TONARA_SERVER", server.Authority().toUtf8());
     auto results = std::make_shared<TUpdateCheckResults>();
-    TChecker::Start(results, {});
+    const std::jthread check = TChecker::Start(results, {});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (!results->CheckFinished.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -233,4 +252,39 @@ TEST_F(CheckerFixture, ResultsPublishedBeforeCheckFinished)
     EXPECT_EQ(results->ShowUpdateValue, 1);
     EXPECT_EQ(results->ServerVersion, QStringLiteral("2.0"));
     EXPECT_EQ(results->UpdateURL, QStringLiteral("https://dl.example.com/t.zip"));
+}
+
+// "LastUpdateInform" cannot be written (a folder stands where the settings file
+// belongs): the popup is not wanted, while the rest of the reply still counts.
+TEST_F(CheckerFixture, FailedInformWriteSuppressesThePopup)
+{
+    const QString file = QSettings(QStringLiteral("Quillaby"), QStringLiteral("Tonara")).fileName();
+    ASSERT_TRUE(QFile::remove(file) || !QFile::exists(file));
+    ASSERT_TRUE(QDir().mkpath(file));
+    const auto results = Check(Answer(Reply("2.0", "http://x/", "1")));
+    EXPECT_TRUE(QDir(file).removeRecursively());
+    EXPECT_TRUE(results->UpdateSwitchAvailable);
+    EXPECT_EQ(results->ServerVersion, QStringLiteral("2.0"));
+    EXPECT_FALSE(results->UpdateAvailable);
+}
+
+// The owner goes away while the server still holds its reply: the stop ends the
+// wait, and the reply that comes later is neither shown nor written.
+TEST_F(CheckerFixture, StopEndsTheCheckBeforeTheHeldReply)
+{
+    TServerScript held = Answer(Reply("2.0", "http://x/", "1", "News"));
+    held.Delay = 0.5;
+    TFormServer server(held, Behaviour(QStringLiteral("drop")));
+    const TScopedEnv address("TONARA_SERVER", server.Authority().toUtf8());
+    auto results = std::make_shared<TUpdateCheckResults>();
+    {
+        const std::jthread check = TChecker::Start(results, Recorder());
+        ASSERT_EQ(server.Requests(1).size(), 1);
+    } // stopped and joined here
+    EXPECT_TRUE(results->CheckFinished.load(std::memory_order_acquire));
+    EXPECT_EQ(results.use_count(), 1); // the thread has let go of everything
+    std::this_thread::sleep_for(std::chrono::milliseconds(800)); // past the held reply
+    EXPECT_FALSE(results->UpdateSwitchAvailable);
+    EXPECT_TRUE(Notices().isEmpty());
+    EXPECT_EQ(Stored(QStringLiteral("CurrentVersion")), Absent);
 }

@@ -32,6 +32,45 @@ QString ClosedAuthority()
     return QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
 }
 
+// A listening socket on 127.0.0.1 whose accept queue is full: the kernel drops
+// every further connection attempt, so the TCP handshake is never answered, as
+// with a peer that has gone silent on a real network.
+class TFullListener
+{
+public:
+    TFullListener()
+    {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(FListener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listen(FListener, 0);
+        getsockname(FListener, reinterpret_cast<sockaddr *>(&address), &length);
+        FPort = ntohs(address.sin_port);
+        // Never accepted: the first completes the handshake and fills the queue.
+        for (int &filler : FFillers) {
+            filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            connect(filler, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        }
+    }
+    ~TFullListener()
+    {
+        for (const int filler : FFillers)
+            close(filler);
+        close(FListener);
+    }
+    TFullListener(const TFullListener &) = delete;
+    TFullListener &operator=(const TFullListener &) = delete;
+
+    QString Authority() const { return QStringLiteral("127.0.0.1:%1").arg(FPort); }
+
+private:
+    int FListener = socket(AF_INET, SOCK_STREAM, 0);
+    int FFillers[2] = {-1, -1};
+    int FPort = 0;
+};
+
 const QStringList TrickyFields = {
     QStringLiteral("plain=value"),
     QStringLiteral("equals=a=b==c"),
@@ -139,6 +178,15 @@ TServerScript Trickling()
     return script;
 }
 
+// ARepeat kibibytes of "x", with or without a declared length.
+TServerScript Kibibytes(int ARepeat, bool ADeclareLength)
+{
+    TServerScript script = Answer(QString(1024, u'x'));
+    script.Repeat = ARepeat;
+    script.DeclareLength = ADeclareLength;
+    return script;
+}
+
 class PostFormReply : public OnlineFixture, public ::testing::WithParamInterface<TReplyCase>
 {};
 
@@ -201,7 +249,12 @@ INSTANTIATE_TEST_SUITE_P(
                    false, 0, 2000, QStringLiteral("Grüße")},
         TReplyCase{"Utf8ReplyWithoutCharset", QStringLiteral("http"),
                    WithBody(Answer({}), QStringLiteral("Grüße\r\n"), QStringLiteral("text/plain")), false, 0, 2000,
-                   QStringLiteral("Grüße\r\n")}),
+                   QStringLiteral("Grüße\r\n")},
+        // The protocol's replies are a few lines; a longer one is not read on.
+        TReplyCase{"LongestReplyTaken", QStringLiteral("http"), Kibibytes(64, false), false, 0, 2000,
+                   QString(64 * 1024, u'x')},
+        TReplyCase{"DeclaredTooLong", QStringLiteral("https"), Kibibytes(65, true), true, 0, 2000, QString()},
+        TReplyCase{"UndeclaredTooLong", QStringLiteral("http"), Kibibytes(4096, false), true, 0, 2000, QString()}),
     CaseName<TReplyCase>);
 
 class PostFormTrust : public OnlineFixture
@@ -355,3 +408,27 @@ TEST_F(PostFormTrust, NothingListeningOnEitherScheme)
     EXPECT_THROW(PostWithFallback(ClosedAuthority() + QStringLiteral("/php/check2.php"), {}), EWebRequest);
     EXPECT_LT(clock.elapsed(), 1000);
 }
+
+namespace {
+
+class PostFormUnanswered : public OnlineFixture, public ::testing::WithParamInterface<const char *>
+{};
+
+} // namespace
+
+// Nothing answers the handshake: the attempt ends by its connect time-out.
+TEST_P(PostFormUnanswered, HandshakeEndsByTheConnectTimeOut)
+{
+    const TFullListener listener;
+    const QString url = QString::fromLatin1(GetParam()) + QStringLiteral("://") + listener.Authority() + u'/';
+    try {
+        PostForm(url, {QStringLiteral("a=b")});
+        ADD_FAILURE() << "a reply from a listener that never accepts";
+    } catch (const EWebRequest &error) {
+        // libcurl's own connect time-out, not the wait for a reply.
+        const std::string text = error.what();
+        EXPECT_NE(text.find("Timeout was reached: Failed to connect"), std::string::npos) << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, PostFormUnanswered, ::testing::Values("https", "http"));

@@ -55,7 +55,19 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckReplyCase{"BadLinesStillAccepted",
                         QStringLiteral("junk\r<url>u\r\r<result>1</result>\r\r<important>"),
                         {true, QString(), QString(), QString()}},
-        TCheckReplyCase{"Empty", QString(), {false, {}, {}, {}}}),
+        TCheckReplyCase{"Empty", QString(), {false, {}, {}, {}}},
+        // The server's texts are bounded: a flood of points in the version
+        // would otherwise count as a newer version and fill the settings file.
+        TCheckReplyCase{"LongestVersion",
+                        QStringLiteral("<version>%1</version>\n\n\n<result>1</result>").arg(QString(32, u'9')),
+                        {true, QString(32, u'9'), QString(), QString()}},
+        TCheckReplyCase{"VersionTooLong",
+                        QStringLiteral("<version>1%11</version>\n\n\n<result>1</result>").arg(QString(100000, u'.')),
+                        {false, {}, {}, {}}},
+        TCheckReplyCase{"NoticeCut",
+                        QStringLiteral("<version>2</version>\n\n\n<result>1</result>\n\n<important>%1</important>")
+                            .arg(QString(100000, u'N')),
+                        {true, QStringLiteral("2"), QString(), QString(400, u'N')}}),
     CaseName<TCheckReplyCase>);
 
 namespace {

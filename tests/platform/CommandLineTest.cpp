@@ -1,4 +1,5 @@
 #include "platform/CommandLine.h"
+#include "support/ListedText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ struct TSplitCase
 
 void PrintTo(const TSplitCase &ACase, std::ostream *AOut)
 {
-    *AOut << ACase.Line;
+    *AOut << ListedText(ACase.Line);
 }
 
 class SplitCommandLine : public testing::TestWithParam<TSplitCase>
@@ -61,7 +62,7 @@ struct TQuoteCase
 
 void PrintTo(const TQuoteCase &ACase, std::ostream *AOut)
 {
-    *AOut << ACase.Argument;
+    *AOut << ListedText(ACase.Argument);
 }
 
 class QuoteArgument : public testing::TestWithParam<TQuoteCase>

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -75,4 +76,26 @@ TEST(RestartScript, AnUnwritableScriptIsReportedWithItsPath)
         EXPECT_EQ(error.ErrorCode(), EISDIR);
         EXPECT_TRUE(error.Message().endsWith(script)) << error.what();
     }
+}
+
+TEST(RestartScript, ALinkPlantedAtTheScriptIsReplacedNotWrittenThrough)
+{
+    const TTestFolder folder;
+    const QString outside = folder.Write(QStringLiteral("outside.txt"), "keep me\n");
+    const QString workFolder = folder.MakeFolder(QStringLiteral("work"));
+    const QString script = workFolder + QStringLiteral("/start.sh");
+    ASSERT_TRUE(QFile::link(outside, script));
+
+    Platform::WriteRestartScript(script, QStringLiteral("/usr/bin/tonara"));
+
+    QFile victim(outside);
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), QByteArray("keep me\n"));
+    EXPECT_FALSE(QFileInfo(script).isSymLink());
+    QFile written(script);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), Platform::RestartScriptText(QStringLiteral("/usr/bin/tonara")));
+    // Nothing but the script is left in the folder.
+    EXPECT_EQ(QDir(workFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("start.sh")});
 }

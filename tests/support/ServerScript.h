@@ -14,6 +14,8 @@ struct TServerScript
     QString BodyEncoding = QStringLiteral("utf-8"); // how the server writes Body on the wire
     double Delay = 0;                               // seconds before the answer
     double Trickle = 0;                             // seconds between the body's bytes
+    int Repeat = 1;                                 // Body sent this many times over
+    bool DeclareLength = true;                      // a Content-Length header; else the close ends the body
 
     QJsonObject ToJson() const
     {
@@ -23,7 +25,9 @@ struct TServerScript
                 {QStringLiteral("content_type"), ContentType},
                 {QStringLiteral("body_encoding"), BodyEncoding},
                 {QStringLiteral("delay"), Delay},
-                {QStringLiteral("trickle"), Trickle}};
+                {QStringLiteral("trickle"), Trickle},
+                {QStringLiteral("repeat"), Repeat},
+                {QStringLiteral("declare_length"), DeclareLength}};
     }
 };
 

@@ -10,7 +10,8 @@ the answer goes out). Ends when stdin closes.
 argv[1] is a JSON object: {"tls_dir": folder, "https": script, "http": script}.
 A script: {"mode": "answer" | "drop" | "silent" | "garbage" | "wrong_name",
 "status": 200, "body": text, "content_type": ..., "delay": seconds before the
-answer, "trickle": seconds between the body's bytes}. "drop" resets the
+answer, "trickle": seconds between the body's bytes, "repeat": how many times
+the body is sent, "declare_length": false to send no Content-Length}. "drop" resets the
 connection at once, "silent" reads the request and never answers, "garbage"
 answers with something that is not HTTP, "wrong_name" (https) presents a
 certificate for another host name.
@@ -123,12 +124,15 @@ def answer(connection, script):
         connection.sendall(b"THIS IS NOT HTTP\r\n\r\n")
         return
     body = script.get("body", "").encode(script.get("body_encoding", "utf-8"))
-    head = "HTTP/1.1 {} Scripted\r\nContent-Type: {}\r\nContent-Length: {}\r\nConnection: close\r\n\r\n".format(
-        script.get("status", 200), script.get("content_type", "text/plain; charset=utf-8"), len(body))
+    repeat = script.get("repeat", 1)
+    length = "Content-Length: {}\r\n".format(len(body) * repeat) if script.get("declare_length", True) else ""
+    head = "HTTP/1.1 {} Scripted\r\nContent-Type: {}\r\n{}Connection: close\r\n\r\n".format(
+        script.get("status", 200), script.get("content_type", "text/plain; charset=utf-8"), length)
     connection.sendall(head.encode("latin-1"))
     trickle = script.get("trickle", 0)
     if not trickle:
-        connection.sendall(body)
+        for _ in range(repeat):
+            connection.sendall(body)
         return
     for i in range(len(body)):
         connection.sendall(body[i:i + 1])

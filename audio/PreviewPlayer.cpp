@@ -1,0 +1,214 @@
+#include "audio/PreviewPlayer.h"
+
+#include "effects/EffectPresets.h"
+#include "effects/ExternalTool.h"
+
+#include <QAudioSink>
+#include <QFileInfo>
+#include <QMediaDevices>
+
+#include <cstring>
+
+namespace {
+
+// ffmpeg computes up to this far ahead of what is heard.
+constexpr qint64 AheadMs = 4000;
+// What the sound server holds: small, so another effect is heard soon.
+constexpr qint64 SinkBufferMs = 150;
+// Sound starts once this much is there (or the input has ended) ...
+constexpr qint64 StartMs = 60;
+// ... and after running dry, once this much is, so a slow machine pauses
+// now and then instead of stuttering all along.
+constexpr qint64 RefillMs = 1000;
+constexpr int FeedIntervalMs = 10;
+
+QString MsAsSeconds(qint64 AMs)
+{
+    return QString::number(double(AMs) / 1000, 'f', 3);
+}
+
+QStringList PreviewArguments(const QString &AInput, const TPreviewEffect &AEffect, qint64 AStartMs,
+                             const TPcmFormat &AFormat)
+{
+    QStringList arguments{QLatin1String(ExternalToolProgram), QStringLiteral("-nostdin"),
+                          QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error")};
+    if (AStartMs > 0)
+        arguments << QStringLiteral("-ss") << MsAsSeconds(AStartMs);
+    // The input is named absolutely, so "pipe:x" or "a:b.wav" stays a file name.
+    arguments << QStringLiteral("-i") << QFileInfo(AInput).absoluteFilePath();
+    arguments << EffectFilterArguments(AEffect.Item, AEffect.RatePosition, AEffect.TempoPosition);
+    // Small packets: the first sound should not wait for a large write.
+    arguments << QStringLiteral("-flush_packets") << QStringLiteral("1");
+    arguments << AFormat.FfmpegArguments() << QStringLiteral("pipe:1");
+    return arguments;
+}
+
+} // namespace
+
+TPreviewPlayer::TPreviewPlayer(QObject *AParent)
+    : QObject(AParent), FSource(Format.BytesForMs(AheadMs))
+{
+    FFeedTimer.setTimerType(Qt::PreciseTimer);
+    FFeedTimer.setInterval(FeedIntervalMs);
+    connect(&FFeedTimer, &QTimer::timeout, this, &TPreviewPlayer::Feed);
+}
+
+TPreviewPlayer::~TPreviewPlayer()
+{
+    Stop();
+}
+
+void TPreviewPlayer::Start(const QString &AInput, const TPreviewEffect &AEffect)
+{
+    Stop();
+    FInput = AInput;
+    FEffect = AEffect;
+    FPlaying = true;
+    FSoundStarted = false;
+    FUnderruns = 0;
+    if (!QFileInfo(AInput).isFile()) {
+        Fail(QStringLiteral("%1: No such file").arg(AInput));
+        return;
+    }
+    if (StartStream(0))
+        FFeedTimer.start();
+}
+
+void TPreviewPlayer::SwitchEffect(const TPreviewEffect &AEffect)
+{
+    if (!FPlaying) {
+        FEffect = AEffect;
+        return;
+    }
+    const qint64 position = PositionMs();
+    FEffect = AEffect;
+    StopStream();
+    StartStream(position);
+}
+
+void TPreviewPlayer::Stop()
+{
+    FFeedTimer.stop();
+    StopStream();
+    FPlaying = false;
+}
+
+qint64 TPreviewPlayer::PositionMs() const
+{
+    const qint64 heardBytes = qMax<qint64>(0, FWrittenBytes - QueuedInSinkBytes());
+    // The output of "Custom" runs faster or slower than the input.
+    const double factor = EffectLengthFactor(FEffect.Item, FEffect.RatePosition, FEffect.TempoPosition);
+    return FStreamStartMs + qint64(double(Format.MsForBytes(heardBytes)) / factor);
+}
+
+bool TPreviewPlayer::StartStream(qint64 AInputMs)
+{
+    FStreamStartMs = AInputMs;
+    FWrittenBytes = 0;
+    FPending.clear();
+    FRefilling = true;
+    if (int error = FSource.Start(PreviewArguments(FInput, FEffect, AInputMs, Format))) {
+        Fail(QStringLiteral("%1: %2").arg(QLatin1String(ExternalToolProgram), QString::fromLocal8Bit(strerror(error))));
+        return false;
+    }
+    return OpenSink();
+}
+
+void TPreviewPlayer::StopStream()
+{
+    // A new sink drops what the old one still held: the switch is heard at once.
+    if (FSink) {
+        FSink->reset();
+        FSink->stop();
+        FSink.reset();
+        FSinkDevice = nullptr;
+    }
+    FSource.Stop();
+    FPending.clear();
+}
+
+bool TPreviewPlayer::OpenSink()
+{
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
+        Fail(QStringLiteral("No sound output device."));
+        return false;
+    }
+    FSink = std::make_unique<QAudioSink>(device, Format.AudioFormat());
+    FSink->setBufferSize(Format.BytesForMs(SinkBufferMs));
+    FSinkDevice = FSink->start();
+    // An empty push buffer counts as an underrun from the start: not an error here.
+    if (FSinkDevice == nullptr || FSink->error() == QAudio::OpenError || FSink->error() == QAudio::FatalError) {
+        Fail(QStringLiteral("The sound output cannot be opened."));
+        return false;
+    }
+    return true;
+}
+
+void TPreviewPlayer::Feed()
+{
+    if (!FPlaying || !FSink)
+        return;
+    const bool sourceEnded = FSource.Ended();
+    const qint64 buffered = FPending.size() + FSource.Available();
+    if (FRefilling) {
+        const qint64 wanted = Format.BytesForMs(FSoundStarted && FWrittenBytes > 0 ? RefillMs : StartMs);
+        if (buffered < wanted && !sourceEnded)
+            return;
+        FRefilling = false;
+    }
+    WriteToSink();
+    if (sourceEnded && FPending.isEmpty() && FSource.Available() == 0) {
+        CheckEnd();
+        return;
+    }
+    if (FPending.isEmpty() && FSource.Available() == 0 && QueuedInSinkBytes() == 0 && FWrittenBytes > 0) {
+        ++FUnderruns;
+        FRefilling = true;
+    }
+}
+
+void TPreviewPlayer::WriteToSink()
+{
+    qint64 room = FSink->bytesFree();
+    room -= room % Format.BytesPerFrame();
+    if (FPending.size() < room)
+        FPending += FSource.Take(room - FPending.size());
+    if (FPending.isEmpty())
+        return;
+    const qint64 written = FSinkDevice->write(FPending.constData(), qMin<qint64>(room, FPending.size()));
+    if (written <= 0)
+        return;
+    FPending.remove(0, written);
+    FWrittenBytes += written;
+    if (!FSoundStarted) {
+        FSoundStarted = true;
+        emit FirstSound();
+    }
+}
+
+void TPreviewPlayer::CheckEnd()
+{
+    if (FSource.ExitCode() != 0 && FWrittenBytes == 0 && !FSoundStarted) {
+        const QString why = FSource.ErrorText();
+        Fail(why.isEmpty() ? QStringLiteral("%1 failed.").arg(QLatin1String(ExternalToolProgram)) : why);
+        return;
+    }
+    // The end is heard once the sound server has played everything.
+    if (QueuedInSinkBytes() > 0)
+        return;
+    Stop();
+    emit Finished();
+}
+
+void TPreviewPlayer::Fail(const QString &AReason)
+{
+    Stop();
+    // Never from within Start, so the caller's state is settled first.
+    QMetaObject::invokeMethod(this, [this, AReason] { emit Failed(AReason); }, Qt::QueuedConnection);
+}
+
+qint64 TPreviewPlayer::QueuedInSinkBytes() const
+{
+    return FSink ? qMax<qint64>(0, FSink->bufferSize() - FSink->bytesFree()) : 0;
+}
