@@ -10,6 +10,7 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 #include <libavutil/frame.h>
 #include <libavutil/opt.h>
 }
@@ -29,6 +30,8 @@ void Check(int AResult, const char *AWhat)
 
 TLiveFilterGraph::TLiveFilterGraph(const QString &AGraph)
 {
+    // Filters' advice (such as a gain that may saturate) is no message for the user.
+    av_log_set_level(AV_LOG_ERROR);
     FGraph = avfilter_graph_alloc();
     FFrame = av_frame_alloc();
     try {

@@ -1,6 +1,7 @@
 #include "audio/LiveVoice.h"
 
 #include "audio/LiveFilterGraph.h"
+#include "audio/PulseRecordStream.h"
 #include "audio/SoundServerError.h"
 
 #include <pulse/error.h>
@@ -26,39 +27,23 @@ uint32_t BytesOfMs(int AMs)
     return uint32_t(AMs) * TLiveFilterGraph::SampleRate / 1000 * FrameBytes;
 }
 
-QString StreamError(int AError, const QString &ADevice, const char *AKind)
-{
-    switch (AError) {
-    case PA_ERR_CONNECTIONREFUSED:
-    case PA_ERR_INVALIDSERVER:
-        return QStringLiteral("No sound server is running: live voice needs PulseAudio or PipeWire.");
-    case PA_ERR_NOENTITY:
-        return QStringLiteral("The %1 \"%2\" was not found.").arg(QLatin1String(AKind), ADevice);
-    default:
-        return QStringLiteral("The sound server refused the %1: %2.")
-            .arg(QLatin1String(AKind), QString::fromUtf8(pa_strerror(AError)));
-    }
-}
-
-pa_simple *OpenStream(pa_stream_direction_t ADirection, const QString &ADevice)
+pa_simple *OpenPlayback(const QString &ADevice)
 {
     const pa_sample_spec spec = {PA_SAMPLE_S16LE, TLiveFilterGraph::SampleRate, Channels};
     pa_buffer_attr attributes;
     attributes.maxlength = uint32_t(-1);
     attributes.minreq = uint32_t(-1);
     attributes.prebuf = uint32_t(-1);
-    // Recording hands over every block at once; playback keeps a short queue.
-    attributes.fragsize = TLiveVoice::BlockFrames * FrameBytes;
+    attributes.fragsize = uint32_t(-1);
+    // A short queue: what is queued is heard that much later.
     attributes.tlength = BytesOfMs(TLiveVoice::PlaybackBufferMs);
     const QByteArray device = ADevice.toUtf8();
-    const bool recording = ADirection == PA_STREAM_RECORD;
     int error = 0;
-    pa_simple *stream = pa_simple_new(nullptr, "Tonara", ADirection, ADevice.isEmpty() ? nullptr : device.constData(),
-                                      recording ? "Live voice input" : "Live voice", &spec, nullptr, &attributes,
-                                      &error);
+    pa_simple *stream = pa_simple_new(nullptr, "Tonara", PA_STREAM_PLAYBACK,
+                                      ADevice.isEmpty() ? nullptr : device.constData(), "Live voice", &spec, nullptr,
+                                      &attributes, &error);
     if (!stream)
-        throw ESoundServerError(
-            StreamError(error, ADevice, recording ? "input device" : "output device").toStdString());
+        throw ESoundServerError::OfStream(error, ADevice, "output device");
     return stream;
 }
 
@@ -106,8 +91,10 @@ void TLiveVoice::Start(const QString &ASource, const QString &ASink, const QStri
     Stop();
     FGraph = std::make_unique<TLiveFilterGraph>(AGraph);
     try {
-        FRecord = OpenStream(PA_STREAM_RECORD, ASource);
-        FPlayback = OpenStream(PA_STREAM_PLAYBACK, ASink);
+        // Recording hands over every block at once.
+        FRecord = std::make_unique<TPulseRecordStream>(ASource, TLiveFilterGraph::SampleRate,
+                                                       uint32_t(BlockFrames * FrameBytes));
+        FPlayback = OpenPlayback(ASink);
     } catch (...) {
         CloseStreams();
         throw;
@@ -120,6 +107,8 @@ void TLiveVoice::Start(const QString &ASource, const QString &ASink, const QStri
 void TLiveVoice::Stop()
 {
     FStopping = true;
+    if (FRecord)
+        FRecord->Interrupt();
     if (FThread.joinable())
         FThread.join();
     CloseStreams();
@@ -130,11 +119,9 @@ void TLiveVoice::Stop()
 
 void TLiveVoice::CloseStreams()
 {
-    if (FRecord)
-        pa_simple_free(FRecord);
+    FRecord.reset();
     if (FPlayback)
         pa_simple_free(FPlayback);
-    FRecord = nullptr;
     FPlayback = nullptr;
 }
 
@@ -180,11 +167,14 @@ void TLiveVoice::Carry()
     long long pulled = 0;
     int fadedIn = FadeFrames;
     while (!FStopping.load()) {
+        QString failure;
+        if (!FRecord->Read(input.data(), input.size() * sizeof(int16_t), failure)) {
+            if (FStopping.load())
+                return;
+            throw ESoundServerError(
+                QStringLiteral("The sound server stopped the input (%1): live voice stopped.").arg(failure).toStdString());
+        }
         int error = 0;
-        if (pa_simple_read(FRecord, input.data(), input.size() * sizeof(int16_t), &error) < 0)
-            throw ESoundServerError(QStringLiteral("The sound server stopped the input (%1): live voice stopped.")
-                                        .arg(QString::fromUtf8(pa_strerror(error)))
-                                        .toStdString());
         RaiseTo(FInputPeak, PeakOf(input.data(), input.size()));
         std::unique_ptr<TLiveFilterGraph> next = TakeNextGraph();
         output.clear();
@@ -216,6 +206,6 @@ void TLiveVoice::Carry()
 void TLiveVoice::UpdateLatency(long long AGraphFrames)
 {
     int error = 0;
-    const pa_usec_t buffers = pa_simple_get_latency(FRecord, &error) + pa_simple_get_latency(FPlayback, &error);
+    const pa_usec_t buffers = FRecord->LatencyUs() + pa_simple_get_latency(FPlayback, &error);
     FLatencyMs = int(buffers / 1000 + std::max(0LL, AGraphFrames) * 1000 / TLiveFilterGraph::SampleRate);
 }

@@ -8,6 +8,7 @@
 #include <thread>
 
 class TLiveFilterGraph;
+class TPulseRecordStream;
 struct pa_simple;
 
 // The live chain: a recording stream from a source of the sound server, one
@@ -53,7 +54,7 @@ signals:
     void Failed(const QString &AMessage);
 
 private:
-    pa_simple *FRecord = nullptr;
+    std::unique_ptr<TPulseRecordStream> FRecord;
     pa_simple *FPlayback = nullptr;
     std::unique_ptr<TLiveFilterGraph> FGraph;
     std::mutex FNextLock;
