@@ -21,6 +21,7 @@ class TEffectRun;
 class TPreviewControl;
 class TProcessRunner;
 class TRecorderForm;
+class TLiveVoiceForm;
 class TSoundListIntake;
 
 // Set by every press of the button while it reads "Stop", cleared when a run
@@ -64,6 +65,7 @@ public slots:
     // The processing job.
     void AddSoundFile1Click();
     void RecordVoice1Click();
+    void LiveVoice1Click();
     void ButtonPlayClick();
     void ProcessAllFiles1Click();
     void PlayRunNewLine(const QString &ANewLine, TOutputType AOutputType);
@@ -119,6 +121,7 @@ private:
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
     QPointer<TRecorderForm> RecorderForm1; // the recorder window while open
+    QPointer<TLiveVoiceForm> LiveVoiceForm1; // the live voice window while open
     // The update check's thread, last so that it is stopped and joined first:
     // the check never outlives the window.
     std::jthread FUpdateCheck;
