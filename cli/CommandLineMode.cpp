@@ -4,6 +4,7 @@
 #include "cli/BatchRunner.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/ConsoleText.h"
+#include "cli/LiveMode.h"
 #include "cli/PreviewRun.h"
 #include "cli/RecordingRun.h"
 #include "effects/EffectPresets.h"
@@ -85,6 +86,8 @@ int Carry(const TCommandLineOptions &AOptions, const QString &AProgram)
         SetUpIdentity();
         TRecordingPlace::RepairLeftovers();
         return TRecordingRun(AOptions).Run();
+    case TCommandLineAction::Live:
+        return RunLiveMode(AOptions);
     }
     return ExitFailure;
 }

@@ -1,5 +1,6 @@
 #include "cli/CommandLineOptions.h"
 
+#include "audio/LiveEffects.h"
 #include "effects/BatchTargets.h"
 #include "effects/EffectPresets.h"
 
@@ -55,8 +56,11 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
     const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("name"));
+    const QCommandLineOption live(QStringLiteral("live"));
+    const QCommandLineOption input(QStringLiteral("input"), QString(), QStringLiteral("source"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("target"));
     parser.addOptions({effect, rate, tempo, output, format, printCommand, listEffects, help, version, jobs, preview,
-                       record, device});
+                       record, device, live, input, to});
     // The parser wants a program name in front.
     if (!parser.parse(QStringList{QStringLiteral("tonara")} + AArguments))
         Refuse(parser.errorText());
@@ -102,6 +106,22 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
         options.Jobs = ParseJobs(parser.value(jobs));
 
     options.Inputs = parser.positionalArguments();
+    if (parser.isSet(live)) {
+        for (const QCommandLineOption &other : {output, format, printCommand, preview, jobs})
+            if (parser.isSet(other))
+                Refuse(Message("--%1 does not go with --live.", other.names().constLast()));
+        if (!options.Inputs.isEmpty())
+            Refuse(QStringLiteral("--live takes no input files: it runs until Ctrl+C."));
+        if (!RunsLive(options.EffectItem))
+            Refuse(Message("\"%1\" needs the whole sound before it gives any: it cannot run live.",
+                           options.EffectItem));
+        options.Action = TCommandLineAction::Live;
+        options.LiveInput = parser.value(input);
+        options.LiveToMicrophone = parser.isSet(to) && ParseLiveTarget(parser.value(to));
+        return options;
+    }
+    if (parser.isSet(input) || parser.isSet(to))
+        Refuse(QStringLiteral("--input and --to apply only to --live."));
     if (options.Inputs.isEmpty())
         Refuse(QStringLiteral("No input file given."));
     for (const QString &input : std::as_const(options.Inputs))
@@ -122,6 +142,15 @@ TCommandLineOptions TCommandLineOptions::Parse(const QStringList &AArguments)
     if (parser.isSet(output))
         options.ResolveOutputs(parser.value(output), parser.value(format));
     return options;
+}
+
+bool TCommandLineOptions::ParseLiveTarget(const QString &AText)
+{
+    if (AText.compare(QLatin1String("mic"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (AText.compare(QLatin1String("speakers"), Qt::CaseInsensitive) == 0)
+        return false;
+    Refuse(Message("--to must be speakers or mic, not \"%1\".", AText));
 }
 
 QString TCommandLineOptions::ToolInput(qsizetype AIndex) const
@@ -216,6 +245,7 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "Usage: %1 --effect NAME [--rate N] [--tempo N] [--output PATH [--format FMT]] INPUT...\n"
                "       %1 --effect NAME [--rate N] [--tempo N] --print-command INPUT...\n"
                "       %1 --preview --effect NAME [--rate N] [--tempo N] INPUT\n"
+               "       %1 --live --effect NAME [--rate N] [--tempo N] [--input SOURCE] [--to speakers|mic]\n"
                "       %1 --record SECONDS --output FILE.wav [--device NAME]\n"
                "       %1 --list-effects | --help | --version\n"
                "       %1 [FILE...]\n"
@@ -237,6 +267,10 @@ QString TCommandLineOptions::UsageText(const QString &AProgram)
                "      --print-command print the ffmpeg command line for each INPUT and run nothing\n"
                "      --preview       play the effect on INPUT to the default sound output while it is\n"
                "                      computed, until its end or Ctrl+C; no file is written\n"
+               "      --live          apply the effect to the microphone live, until Ctrl+C or SIGTERM\n"
+               "      --input SOURCE  --live: the sound server's input to listen to (default: its default)\n"
+               "      --to TARGET     --live: speakers (default), or mic: the virtual microphone\n"
+               "                      \"Tonara Microphone\" that other programs can record, gone at the end\n"
                "      --list-effects  print the effect names, one per line\n"
                "      --record SECONDS  record the default audio input (or --device NAME, a name or id)\n"
                "                      for SECONDS into --output FILE.wav (16-bit PCM, replaced if it\n"

@@ -13,6 +13,7 @@ enum class TCommandLineAction {
     Run,          // apply the effect to each input in turn
     Preview,      // play the effect on one input, streamed, writing no file
     Record,       // record an audio input into a WAV file
+    Live,         // apply the effect to the microphone live until stopped
 };
 
 // A command line that cannot be carried out; what() is the message for the user.
@@ -48,6 +49,8 @@ public:
     QStringList Outputs;   // absolute path per input, or empty when nothing is saved
     qint64 RecordMs = 0;   // --record: how long
     QString DeviceName;    // --record: the input by name; empty for the default
+    QString LiveInput;     // --live: the sound server's source; empty for its default
+    bool LiveToMicrophone = false; // --live: to "Tonara Microphone" instead of the speakers
 
 private:
     static int ParsePosition(const QString &AName, const QString &AText, int AMaximum);
@@ -55,4 +58,5 @@ private:
     static int ParseJobs(const QString &AText);
     void ResolveOutputs(const QString &AOutput, const QString &AFormat);
     void ParseRecord(const QString &ASeconds, const QString &AOutput);
+    static bool ParseLiveTarget(const QString &AText);
 };

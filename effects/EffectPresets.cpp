@@ -94,6 +94,11 @@ QString GraphOf(const TEffectPreset &APreset, int ARatePosition, int ATempoPosit
 
 } // namespace
 
+QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition)
+{
+    return GraphOf(PresetFor(AItemText), ARatePosition, ATempoPosition);
+}
+
 QString BuildEffectCommand(const QString &AInputPath, const QString &AItemText, int ARatePosition, int ATempoPosition,
                            const QString &AOutputPath)
 {

@@ -27,6 +27,11 @@ inline constexpr char CustomEffectItem[] = "Custom";
 // digits: no exponent, no grouping, always '.', whatever the locale.
 QString FormatEffectNumber(double AValue);
 
+// The filter graph of the effect AItemText as the tool is given it (without
+// quotes); "Custom", and any text that names no effect, is built from the
+// Rate and Tempo slider positions.
+QString EffectGraph(const QString &AItemText, int ARatePosition, int ATempoPosition);
+
 // The tool's command line that applies the effect AItemText to AInputPath and
 // writes AOutputPath (WorkFile() when empty). ARatePosition and ATempoPosition
 // are the positions of the Rate and Tempo sliders; only "Custom" uses them. The

@@ -23,6 +23,7 @@
 #include "gui/PopupUnderButton.h"
 #include "gui/ProcessAll.h"
 #include "gui/PreviewControl.h"
+#include "gui/LiveVoiceForm.h"
 #include "gui/RecorderForm.h"
 #include "gui/SaveProgress.h"
 #include "gui/SoundListEditing.h"
@@ -199,6 +200,7 @@ void TAppForm::ConnectHandlers()
     connect(FUi->SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
     connect(FUi->AddSoundFile1, &QAction::triggered, this, &TAppForm::AddSoundFile1Click);
     connect(FUi->RecordVoice1, &QAction::triggered, this, &TAppForm::RecordVoice1Click);
+    connect(FUi->LiveVoice1, &QAction::triggered, this, &TAppForm::LiveVoice1Click);
     connect(FUi->ButtonPlay, &QPushButton::clicked, this, &TAppForm::ButtonPlayClick);
     connect(FUi->ButtonSave, &QPushButton::clicked, this, &TAppForm::ButtonSaveClick);
     connect(FUi->SaveasMP32, &QAction::triggered, this, &TAppForm::SaveasMP32Click);
@@ -423,6 +425,15 @@ void TAppForm::RecordVoice1Click()
     RecorderForm1->show();
     RecorderForm1->raise();
     RecorderForm1->activateWindow();
+}
+
+void TAppForm::LiveVoice1Click()
+{
+    if (!LiveVoiceForm1)
+        LiveVoiceForm1 = new TLiveVoiceForm(this);
+    LiveVoiceForm1->show();
+    LiveVoiceForm1->raise();
+    LiveVoiceForm1->activateWindow();
 }
 
 void TAppForm::OpenSoundFiles(const QStringList &APaths)

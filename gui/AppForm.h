@@ -18,6 +18,7 @@ class QTreeWidgetItem;
 class TNewVer;
 class TProcessAll;
 class TEffectRun;
+class TLiveVoiceForm;
 class TPreviewControl;
 class TProcessRunner;
 class TRecorderForm;
@@ -69,6 +70,7 @@ public slots:
     // The processing job.
     void AddSoundFile1Click();
     void RecordVoice1Click();
+    void LiveVoice1Click();
     void ButtonPlayClick();
     void ProcessAllFiles1Click();
     void PlayRunNewLine(const QString &ANewLine, TOutputType AOutputType);
@@ -136,6 +138,7 @@ private:
     TProcessAll *FProcessAll;           // "Process All Files..." and its batch
     TPreviewControl *FPreviewControl;   // the Preview button, owned by it
     QPointer<TRecorderForm> RecorderForm1; // the recorder window while open
+    QPointer<TLiveVoiceForm> LiveVoiceForm1; // the live voice window while open
     // The update check's thread, last so that it is stopped and joined first:
     // the check never outlives the window.
     std::jthread FUpdateCheck;

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libcurl4-openssl-dev libpcre2-dev libicu-dev libgtest-dev
+  libavfilter-dev libpulse-dev
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file

@@ -311,6 +311,7 @@ TEST_F(AppFormTest, MainMenuAsTheWindowIsCreated)
         {"File1", "ClearList1", "Clear List", "", true, true, false},
         {"File1", "ProcessAllFiles1", "Process All Files...", "Ctrl+Shift+P", true, true, false},
         {"File1", "RecordVoice1", "Record Voice...", "Ctrl+R", true, true, false},
+        {"File1", "LiveVoice1", "Live Voice...", "Ctrl+L", true, true, false},
         {"File1", "N1", nullptr, "", true, true, false},
         {"File1", "SaveasMP32", "Save as MP3...", "Ctrl+Shift+S", true, true, false},
         {"File1", "SaveasWAV2", "Save as WAV...", "Ctrl+S", true, true, false},

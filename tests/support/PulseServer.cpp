@@ -224,7 +224,7 @@ void TPulseServer::StopFeeder()
         FFeeder.join();
 }
 
-bool TPulseServer::StartRecording()
+bool TPulseServer::StartRecording(const QString &ASource)
 {
     StopRecorder();
     {
@@ -241,7 +241,7 @@ bool TPulseServer::StartRecording()
     options.ExtraEnvironment = {QStringLiteral("PULSE_SERVER=") + Address()};
     FRecorderChild = std::make_unique<Platform::TChildProcess>();
     const int error = FRecorderChild->Start(
-        QStringList{QStringLiteral("parec"), QStringLiteral("--device=") + SinkName() + QStringLiteral(".monitor"),
+        QStringList{QStringLiteral("parec"), QStringLiteral("--device=") + (ASource.isEmpty() ? SinkName() + QStringLiteral(".monitor") : ASource),
                     QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(Rate),
                     QStringLiteral("--channels=1"), QStringLiteral("--raw"), QStringLiteral("--latency-msec=10")},
         options);

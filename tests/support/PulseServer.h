@@ -58,8 +58,9 @@ public:
     // True while fed samples are still waiting to be delivered.
     bool MicrophoneBusy() const;
 
-    // Records the sink's monitor from now on, replacing an earlier recording.
-    bool StartRecording();
+    // Records the sink's monitor (or the source ASource) from now on, replacing
+    // an earlier recording.
+    bool StartRecording(const QString &ASource = QString());
     // What was recorded so far; recording goes on.
     std::vector<int16_t> Recorded() const;
     // Ends the recording and returns it.

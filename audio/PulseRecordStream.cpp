@@ -1,0 +1,209 @@
+#include "audio/PulseRecordStream.h"
+
+#include "audio/SoundServerError.h"
+
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int Channels = 2;
+// What piles up while the reader is late is cut to this, oldest first.
+constexpr size_t MaxBufferedMs = 500;
+
+class TLoopLock
+{
+public:
+    explicit TLoopLock(pa_threaded_mainloop *ALoop)
+        : FLoop(ALoop)
+    {
+        pa_threaded_mainloop_lock(FLoop);
+    }
+    ~TLoopLock() { pa_threaded_mainloop_unlock(FLoop); }
+    TLoopLock(const TLoopLock &) = delete;
+    TLoopLock &operator=(const TLoopLock &) = delete;
+
+private:
+    pa_threaded_mainloop *FLoop;
+};
+
+} // namespace
+
+TPulseRecordStream::TPulseRecordStream(const QString &ASource, int ARate, uint32_t AFragmentBytes)
+    : FRate(ARate)
+{
+    FLoop = pa_threaded_mainloop_new();
+    if (!FLoop)
+        throw ESoundServerError("The sound server's client could not start.");
+    try {
+        Connect(ASource, AFragmentBytes);
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+TPulseRecordStream::~TPulseRecordStream()
+{
+    Close();
+}
+
+void TPulseRecordStream::Connect(const QString &ASource, uint32_t AFragmentBytes)
+{
+    FContext = pa_context_new(pa_threaded_mainloop_get_api(FLoop), "Tonara");
+    pa_context_set_state_callback(FContext, &TPulseRecordStream::OnContextState, this);
+    if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+    if (pa_threaded_mainloop_start(FLoop) < 0)
+        throw ESoundServerError("The sound server's client could not start.");
+    const TLoopLock lock(FLoop);
+    WaitUntilReady(false, ASource);
+
+    const pa_sample_spec spec = {PA_SAMPLE_S16LE, uint32_t(FRate), Channels};
+    FStream = pa_stream_new(FContext, "Live voice input", &spec, nullptr);
+    if (!FStream)
+        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+    pa_stream_set_state_callback(FStream, &TPulseRecordStream::OnStreamState, this);
+    pa_stream_set_read_callback(FStream, &TPulseRecordStream::OnRead, this);
+    pa_buffer_attr attributes;
+    attributes.maxlength = uint32_t(-1);
+    attributes.tlength = uint32_t(-1);
+    attributes.prebuf = uint32_t(-1);
+    attributes.minreq = uint32_t(-1);
+    attributes.fragsize = AFragmentBytes;
+    const QByteArray device = ASource.toUtf8();
+    const auto flags =
+        pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+    if (pa_stream_connect_record(FStream, ASource.isEmpty() ? nullptr : device.constData(), &attributes, flags) < 0)
+        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+    WaitUntilReady(true, ASource);
+}
+
+// With the loop locked: waits for the context or the stream to be ready.
+void TPulseRecordStream::WaitUntilReady(bool AStream, const QString &ASource)
+{
+    for (;;) {
+        if (AStream) {
+            const pa_stream_state_t state = pa_stream_get_state(FStream);
+            if (state == PA_STREAM_READY)
+                return;
+            if (!PA_STREAM_IS_GOOD(state))
+                throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+        } else {
+            const pa_context_state_t state = pa_context_get_state(FContext);
+            if (state == PA_CONTEXT_READY)
+                return;
+            if (!PA_CONTEXT_IS_GOOD(state))
+                throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+        }
+        pa_threaded_mainloop_wait(FLoop);
+    }
+}
+
+void TPulseRecordStream::Close()
+{
+    if (!FLoop)
+        return;
+    pa_threaded_mainloop_stop(FLoop);
+    if (FStream) {
+        pa_stream_set_state_callback(FStream, nullptr, nullptr);
+        pa_stream_set_read_callback(FStream, nullptr, nullptr);
+        pa_stream_disconnect(FStream);
+        pa_stream_unref(FStream);
+    }
+    if (FContext) {
+        pa_context_set_state_callback(FContext, nullptr, nullptr);
+        pa_context_disconnect(FContext);
+        pa_context_unref(FContext);
+    }
+    pa_threaded_mainloop_free(FLoop);
+    FStream = nullptr;
+    FContext = nullptr;
+    FLoop = nullptr;
+}
+
+bool TPulseRecordStream::Read(void *AData, size_t ABytes, QString &AError)
+{
+    std::unique_lock lock(FLock);
+    FArrived.wait(lock, [&] { return FInterrupted || !FFailure.isEmpty() || FBuffer.size() >= ABytes; });
+    if (FInterrupted || !FFailure.isEmpty()) {
+        AError = FFailure;
+        return false;
+    }
+    std::memcpy(AData, FBuffer.data(), ABytes);
+    FBuffer.erase(FBuffer.begin(), FBuffer.begin() + std::ptrdiff_t(ABytes));
+    return true;
+}
+
+void TPulseRecordStream::Interrupt()
+{
+    const std::lock_guard lock(FLock);
+    FInterrupted = true;
+    FArrived.notify_all();
+}
+
+uint64_t TPulseRecordStream::LatencyUs()
+{
+    pa_usec_t server = 0;
+    {
+        const TLoopLock lock(FLoop);
+        int negative = 0;
+        if (pa_stream_get_latency(FStream, &server, &negative) < 0 || negative)
+            server = 0;
+    }
+    const std::lock_guard lock(FLock);
+    return server + uint64_t(FBuffer.size()) * 1000000 / (uint64_t(FRate) * Channels * sizeof(int16_t));
+}
+
+void TPulseRecordStream::Fail(const QString &AMessage)
+{
+    const std::lock_guard lock(FLock);
+    if (FFailure.isEmpty())
+        FFailure = AMessage;
+    FArrived.notify_all();
+}
+
+void TPulseRecordStream::OnContextState(pa_context *AContext, void *ASelf)
+{
+    auto *self = static_cast<TPulseRecordStream *>(ASelf);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(AContext)))
+        self->Fail(QStringLiteral("The sound server went away"));
+    pa_threaded_mainloop_signal(self->FLoop, 0);
+}
+
+void TPulseRecordStream::OnStreamState(pa_stream *AStream, void *ASelf)
+{
+    auto *self = static_cast<TPulseRecordStream *>(ASelf);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(AStream)))
+        self->Fail(QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(AStream)))));
+    pa_threaded_mainloop_signal(self->FLoop, 0);
+}
+
+// Every fragment is copied and given back at once (a hole in the stream as silence).
+void TPulseRecordStream::OnRead(pa_stream *AStream, size_t, void *ASelf)
+{
+    auto *self = static_cast<TPulseRecordStream *>(ASelf);
+    const void *data = nullptr;
+    size_t length = 0;
+    while (pa_stream_readable_size(AStream) > 0 && pa_stream_peek(AStream, &data, &length) == 0 && length > 0) {
+        {
+            const std::lock_guard lock(self->FLock);
+            std::vector<uint8_t> &buffer = self->FBuffer;
+            const auto *bytes = static_cast<const uint8_t *>(data);
+            if (data)
+                buffer.insert(buffer.end(), bytes, bytes + length);
+            else
+                buffer.insert(buffer.end(), length, 0);
+            const size_t most = MaxBufferedMs * size_t(self->FRate) / 1000 * Channels * sizeof(int16_t);
+            if (buffer.size() > most)
+                buffer.erase(buffer.begin(), buffer.end() - std::ptrdiff_t(most));
+            self->FArrived.notify_all();
+        }
+        pa_stream_drop(AStream);
+    }
+}

@@ -1,0 +1,22 @@
+#include "audio/SoundServerError.h"
+
+#include <pulse/def.h>
+#include <pulse/error.h>
+
+ESoundServerError ESoundServerError::OfStream(int AError, const QString &ADevice, const char *AKind)
+{
+    QString message;
+    switch (AError) {
+    case PA_ERR_CONNECTIONREFUSED:
+    case PA_ERR_INVALIDSERVER:
+        message = QStringLiteral("No sound server is running: live voice needs PulseAudio or PipeWire.");
+        break;
+    case PA_ERR_NOENTITY:
+        message = QStringLiteral("The %1 \"%2\" was not found.").arg(QLatin1String(AKind), ADevice);
+        break;
+    default:
+        message = QStringLiteral("The sound server refused the %1: %2.")
+                      .arg(QLatin1String(AKind), QString::fromUtf8(pa_strerror(AError)));
+    }
+    return ESoundServerError(message.toStdString());
+}
