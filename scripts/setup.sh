@@ -12,7 +12,7 @@ packages=(
   libcurl4-openssl-dev libpcre2-dev libicu-dev libgtest-dev
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
-  desktop-file-utils appstream dpkg-dev file librsvg2-bin
+  desktop-file-utils appstream dpkg-dev file librsvg2-bin help2man lintian
   parallel gdb
 )
 
