@@ -13,7 +13,7 @@ packages=(
   libavfilter-dev libpulse-dev
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file librsvg2-bin help2man lintian
   parallel gdb
   openbox
 )

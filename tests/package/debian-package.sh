@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks its contents and dependencies, installs it
-# with apt-get, runs the installed program once for its version and once with
-# an effect, and removes the package again, also when a step fails.
+# Builds the Debian package, checks its contents and dependencies and runs
+# lintian on it, installs it with apt-get, runs the installed program once for
+# its version and once with an effect, and removes the package again, also when
+# a step fails.
 # Needs root for apt-get; exits 77 (skipped) otherwise.
 # Usage: debian-package.sh BUILD-FOLDER SOURCE-FOLDER
 set -euo pipefail
@@ -51,6 +52,12 @@ for package in libc6 libqt6core6 libqt6widgets6 libqt6multimedia6 ffmpeg gstream
   gstreamer1.0-plugins-good libcurl4; do
   grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
+
+# lintian: no errors or warnings, and none of the infos that this build avoids
+# (hardening flags missing, a .comment section). The infos left are listed.
+lintian --fail-on error,warning --display-info "$deb" >lintian.log 2>&1 || { cat lintian.log; fail "lintian"; }
+! grep -E '^I: .*(hardening-|binary-has-unneeded-section)' lintian.log || fail "lintian finds the hardening above missing"
+grep -E '^[EWI]: ' lintian.log || echo "lintian: no tags"
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >apt.log 2>&1 || { cat apt.log; fail "apt-get install"; }
 [ "$(readlink -f /usr/bin/tonara)" = /usr/lib/tonara/tonara ] || fail "/usr/bin/tonara leads to $(readlink -f /usr/bin/tonara)"
