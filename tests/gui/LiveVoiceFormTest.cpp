@@ -80,13 +80,23 @@ TEST_F(LiveVoiceFormTest, StartsToTheVirtualMicrophoneShowsLevelsAndLatencyAndSt
     std::vector<int16_t> tone(TPulseServer::Rate);
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = int16_t(12000 * std::sin(2 * std::numbers::pi * 300 * double(i) / TPulseServer::Rate));
-    FServer.FeedMicrophone(std::move(tone));
+    // Fed again whenever it has been delivered: the meters are read while the tone sounds.
+    const auto keepFeeding = [&] {
+        if (!FServer.MicrophoneBusy())
+            FServer.FeedMicrophone(tone);
+    };
+    keepFeeding();
     auto *latency = Child<QLabel>(form, "LabelLatency");
     const QRegularExpression measured(QStringLiteral("^Latency: \\d+ ms$"));
     EXPECT_TRUE(WaitUntil([&] { return measured.match(latency->text()).hasMatch(); }, 10000)) << latency->text().toStdString();
     auto *input = Child<QProgressBar>(form, "ProgressBarInput");
     auto *output = Child<QProgressBar>(form, "ProgressBarOutput");
-    EXPECT_TRUE(WaitUntil([&] { return input->value() >= 25 && output->value() > 0; }, 10000))
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            keepFeeding();
+            return input->value() >= 25 && output->value() > 0;
+        },
+        20000))
         << input->value() << " " << output->value();
     EXPECT_TRUE(form.IsLive());
 
