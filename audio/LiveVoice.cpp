@@ -29,7 +29,7 @@ uint32_t BytesOfMs(int AMs)
 
 pa_simple *OpenPlayback(const QString &ADevice)
 {
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, TLiveFilterGraph::SampleRate, Channels};
+    const pa_sample_spec sampleFormat = {PA_SAMPLE_S16LE, TLiveFilterGraph::SampleRate, Channels};
     pa_buffer_attr attributes;
     attributes.maxlength = uint32_t(-1);
     attributes.minreq = uint32_t(-1);
@@ -40,7 +40,7 @@ pa_simple *OpenPlayback(const QString &ADevice)
     const QByteArray device = ADevice.toUtf8();
     int error = 0;
     pa_simple *stream = pa_simple_new(nullptr, "Tonara", PA_STREAM_PLAYBACK,
-                                      ADevice.isEmpty() ? nullptr : device.constData(), "Live voice", &spec, nullptr,
+                                      ADevice.isEmpty() ? nullptr : device.constData(), "Live voice", &sampleFormat, nullptr,
                                       &attributes, &error);
     if (!stream)
         throw ESoundServerError::OfStream(error, ADevice, "output device");

@@ -64,8 +64,8 @@ void TPulseRecordStream::Connect(const QString &ASource, uint32_t AFragmentBytes
     const TLoopLock lock(FLoop);
     WaitUntilReady(false, ASource);
 
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, uint32_t(FRate), Channels};
-    FStream = pa_stream_new(FContext, "Live voice input", &spec, nullptr);
+    const pa_sample_spec sampleFormat = {PA_SAMPLE_S16LE, uint32_t(FRate), Channels};
+    FStream = pa_stream_new(FContext, "Live voice input", &sampleFormat, nullptr);
     if (!FStream)
         throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
     pa_stream_set_state_callback(FStream, &TPulseRecordStream::OnStreamState, this);
