@@ -3,6 +3,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/Pipe.h"
 #include "support/SoundAnalysis.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -250,7 +251,10 @@ bool TPulseServer::StartRecording(const QString &ASource)
     pipe.CloseWrite();
     const int readEnd = ::dup(pipe.ReadEnd());
     FRecorder = std::thread([this, readEnd] { RecordLoop(readEnd); });
-    return true;
+    // parec connects in its own time; on a loaded machine a short sound played
+    // at once would end before anyone listens. The monitor streams silence
+    // as soon as it is connected, so the first bytes mean "recording".
+    return WaitUntil([this] { return RecordingStartMs().has_value(); }, 15000);
 }
 
 void TPulseServer::RecordLoop(int AFd)

@@ -59,7 +59,8 @@ public:
     bool MicrophoneBusy() const;
 
     // Records the sink's monitor (or the source ASource) from now on, replacing
-    // an earlier recording.
+    // an earlier recording; returns once the first samples arrived (false if none
+    // came within 15 s).
     bool StartRecording(const QString &ASource = QString());
     // What was recorded so far; recording goes on.
     std::vector<int16_t> Recorded() const;
