@@ -1,54 +1,33 @@
 #include "audio/LiveFilterGraph.h"
 
+#include "audio/AvFilterLibrary.h"
+
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
-extern "C" {
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/log.h>
-#include <libavutil/frame.h>
-#include <libavutil/opt.h>
-}
-
-namespace {
-
-void Check(int AResult, const char *AWhat)
-{
-    if (AResult < 0) {
-        char reason[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(AResult, reason, sizeof reason);
-        throw std::runtime_error(std::string(AWhat) + ": " + reason);
-    }
-}
-
-} // namespace
-
 TLiveFilterGraph::TLiveFilterGraph(const QString &AGraph)
+    : FAv(TAvFilterLibrary::Get())
 {
     // Filters' advice (such as a gain that may saturate) is no message for the user.
-    av_log_set_level(AV_LOG_ERROR);
-    FGraph = avfilter_graph_alloc();
-    FFrame = av_frame_alloc();
+    FAv.LogSetLevel(AV_LOG_ERROR);
+    FGraph = FAv.GraphAlloc();
+    FFrame = FAv.FrameAlloc();
     try {
         if (!FGraph || !FFrame)
             throw std::bad_alloc();
         Build(AGraph);
     } catch (...) {
-        avfilter_graph_free(&FGraph);
-        av_frame_free(&FFrame);
+        FAv.GraphFree(&FGraph);
+        FAv.FrameFree(&FFrame);
         throw;
     }
 }
 
 TLiveFilterGraph::~TLiveFilterGraph()
 {
-    avfilter_graph_free(&FGraph);
-    av_frame_free(&FFrame);
+    FAv.GraphFree(&FGraph);
+    FAv.FrameFree(&FFrame);
 }
 
 // abuffer -> the effect's own graph -> back to 16-bit stereo 44.1 kHz (a graph
@@ -59,24 +38,24 @@ void TLiveFilterGraph::Build(const QString &AGraph)
     // graphs are small; more threads only add hand-over delay.
     FGraph->nb_threads = 1;
     const std::string source = "sample_rate=" + std::to_string(SampleRate) + ":sample_fmt=s16:channel_layout=stereo";
-    Check(avfilter_graph_create_filter(&FSource, avfilter_get_by_name("abuffer"), "in", source.c_str(), nullptr, FGraph),
+    Check(FAv.GraphCreateFilter(&FSource, FAv.GetByName("abuffer"), "in", source.c_str(), nullptr, FGraph),
           "abuffer");
-    Check(avfilter_graph_create_filter(&FSink, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr, FGraph),
+    Check(FAv.GraphCreateFilter(&FSink, FAv.GetByName("abuffersink"), "out", nullptr, nullptr, FGraph),
           "abuffersink");
 
-    AVFilterInOut *outputs = avfilter_inout_alloc();
-    AVFilterInOut *inputs = avfilter_inout_alloc();
-    outputs->name = av_strdup("in");
+    AVFilterInOut *outputs = FAv.InOutAlloc();
+    AVFilterInOut *inputs = FAv.InOutAlloc();
+    outputs->name = FAv.StrDup("in");
     outputs->filter_ctx = FSource;
-    inputs->name = av_strdup("out");
+    inputs->name = FAv.StrDup("out");
     inputs->filter_ctx = FSink;
     const std::string graph = AGraph.toStdString() + ",aformat=sample_fmts=s16:channel_layouts=stereo:sample_rates="
                               + std::to_string(SampleRate);
-    const int parsed = avfilter_graph_parse_ptr(FGraph, graph.c_str(), &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
+    const int parsed = FAv.GraphParse(FGraph, graph.c_str(), &inputs, &outputs, nullptr);
+    FAv.InOutFree(&inputs);
+    FAv.InOutFree(&outputs);
     Check(parsed, "The effect's filter graph");
-    Check(avfilter_graph_config(FGraph, nullptr), "The effect's filter graph");
+    Check(FAv.GraphConfig(FGraph, nullptr), "The effect's filter graph");
 }
 
 void TLiveFilterGraph::Push(const int16_t *ASamples, int AFrames)
@@ -84,21 +63,30 @@ void TLiveFilterGraph::Push(const int16_t *ASamples, int AFrames)
     AVFrame *frame = FFrame;
     frame->format = AV_SAMPLE_FMT_S16;
     frame->sample_rate = SampleRate;
-    av_channel_layout_default(&frame->ch_layout, Channels);
+    FAv.ChannelLayoutDefault(&frame->ch_layout, Channels);
     frame->nb_samples = AFrames;
     frame->pts = FNextPts;
-    Check(av_frame_get_buffer(frame, 0), "A sound block");
+    Check(FAv.FrameGetBuffer(frame, 0), "A sound block");
     std::memcpy(frame->data[0], ASamples, size_t(AFrames) * Channels * sizeof(int16_t));
     FNextPts += AFrames;
     // The source takes the frame's buffer and leaves the frame empty for the next block.
-    Check(av_buffersrc_add_frame_flags(FSource, frame, 0), "The effect");
+    Check(FAv.SourceAddFrame(FSource, frame, 0), "The effect");
 }
 
 void TLiveFilterGraph::Pull(std::vector<int16_t> &AOutput)
 {
-    while (av_buffersink_get_frame(FSink, FFrame) >= 0) {
+    while (FAv.SinkGetFrame(FSink, FFrame) >= 0) {
         const auto *samples = reinterpret_cast<const int16_t *>(FFrame->data[0]);
         AOutput.insert(AOutput.end(), samples, samples + size_t(FFrame->nb_samples) * Channels);
-        av_frame_unref(FFrame);
+        FAv.FrameUnref(FFrame);
+    }
+}
+
+void TLiveFilterGraph::Check(int AResult, const char *AWhat) const
+{
+    if (AResult < 0) {
+        char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+        FAv.StrError(AResult, reason, sizeof reason);
+        throw std::runtime_error(std::string(AWhat) + ": " + reason);
     }
 }

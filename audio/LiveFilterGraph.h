@@ -7,6 +7,7 @@
 struct AVFilterGraph;
 struct AVFilterContext;
 struct AVFrame;
+class TAvFilterLibrary;
 
 // One effect's filter graph run in-process on a stream of 16-bit stereo
 // samples at 44.1 kHz (the rate the presets' graphs are written for): samples
@@ -18,7 +19,7 @@ public:
     static constexpr int Channels = 2;
 
     // Raises std::runtime_error with the filter library's reason when AGraph
-    // does not build.
+    // does not build, or when the library cannot be loaded.
     explicit TLiveFilterGraph(const QString &AGraph);
     ~TLiveFilterGraph();
     TLiveFilterGraph(const TLiveFilterGraph &) = delete;
@@ -30,6 +31,7 @@ public:
     void Pull(std::vector<int16_t> &AOutput);
 
 private:
+    const TAvFilterLibrary &FAv;
     AVFilterGraph *FGraph = nullptr;
     AVFilterContext *FSource = nullptr;
     AVFilterContext *FSink = nullptr;
@@ -37,4 +39,6 @@ private:
     int64_t FNextPts = 0;
 
     void Build(const QString &AGraph);
+    // Raises std::runtime_error naming AWhat and the library's reason when AResult is an error.
+    void Check(int AResult, const char *AWhat) const;
 };

@@ -2,22 +2,6 @@
 
 #include "online/EWebRequest.h"
 
-#include <dlfcn.h>
-#include <string>
-
-namespace {
-
-// The run-time name of the libcurl this program is built against.
-constexpr const char *CurlSoname = "libcurl.so.4";
-
-std::string LastLoaderError()
-{
-    const char *error = dlerror();
-    return error ? error : "unknown error";
-}
-
-} // namespace
-
 const TCurlLibrary &TCurlLibrary::Get()
 {
     // A failed load raises here and is tried again by the next request.
@@ -26,10 +10,10 @@ const TCurlLibrary &TCurlLibrary::Get()
 }
 
 TCurlLibrary::TCurlLibrary()
-    : FHandle(dlopen(CurlSoname, RTLD_NOW | RTLD_LOCAL))
+    : FLibrary("libcurl.so.4") // the run-time name of the libcurl this program is built against
 {
-    if (!FHandle)
-        throw EWebRequest(std::string("cannot load ") + CurlSoname + ": " + LastLoaderError());
+    if (!FLibrary.IsLoaded())
+        throw EWebRequest("cannot load " + FLibrary.Soname() + ": " + FLibrary.Error());
     Resolve(GlobalInit, "curl_global_init");
     Resolve(EasyInit, "curl_easy_init");
     Resolve(EasyCleanup, "curl_easy_cleanup");
@@ -50,7 +34,6 @@ TCurlLibrary::TCurlLibrary()
 
 template <class F> void TCurlLibrary::Resolve(F &AFunction, const char *AName)
 {
-    AFunction = reinterpret_cast<F>(dlsym(FHandle, AName));
-    if (!AFunction)
-        throw EWebRequest(std::string(CurlSoname) + " lacks " + AName);
+    if (!FLibrary.Resolve(AFunction, AName))
+        throw EWebRequest(FLibrary.Soname() + " lacks " + AName);
 }

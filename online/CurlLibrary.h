@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SharedLibrary.h"
+
 #include <curl/curl.h>
 
 // libcurl, loaded at its first use rather than with the program: it and the
@@ -36,5 +38,5 @@ private:
     TCurlLibrary();
     template <class F> void Resolve(F &AFunction, const char *AName);
 
-    void *FHandle = nullptr;
+    Platform::TSharedLibrary FLibrary;
 };

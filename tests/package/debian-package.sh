@@ -49,7 +49,7 @@ grep -q '^l.* \./usr/bin/tonara -> \.\./lib/tonara/tonara$' <<<"$listing" || fai
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libqt6core6 libqt6widgets6 libqt6multimedia6 ffmpeg gstreamer1.0-plugins-base \
-  gstreamer1.0-plugins-good libcurl4; do
+  gstreamer1.0-plugins-good libcurl4 libavfilter8; do
   grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 
