@@ -1,5 +1,7 @@
 #include "process/CallQueue.h"
 
+#include "process/SanitizerHandOver.h"
+
 #include <QDeadlineTimer>
 #include <QObject>
 #include <mutex>
@@ -22,6 +24,13 @@ TCallQueue::TCallQueue(QObject *ATarget, std::shared_ptr<void> AContext)
     , FTarget(ATarget)
 {
     FRoom.Set();
+}
+
+// Whoever drops the last share destroys the queue: what the other side did
+// with it is ordered before by the reference count, which the marks repeat.
+TCallQueue::~TCallQueue()
+{
+    SanitizerHandOver::Acquire(this);
 }
 
 void TCallQueue::Post(TCall ACall)
@@ -77,6 +86,7 @@ void TCallQueue::Detach()
     FNext = 0;
     std::deque<TBatch> ready;
     ready.swap(FReady);
+    SanitizerHandOver::Release(this); // before self, perhaps the last share, goes
 }
 
 void TCallQueue::ScheduleLocked()
@@ -92,6 +102,7 @@ void TCallQueue::ScheduleLocked()
                 const std::lock_guard posted(PostingLock);
             }
             self->RunQueued();
+            SanitizerHandOver::Release(self.get()); // before this share of the queue goes
         },
         Qt::QueuedConnection);
 }

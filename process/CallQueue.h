@@ -74,6 +74,7 @@ public:
     // its calls runs: what the plain functions' contexts point into stays valid
     // for every call, even after the worker has gone.
     TCallQueue(QObject *ATarget, std::shared_ptr<void> AContext);
+    ~TCallQueue();
 
     // Worker's side. Post keeps the call until the next Flush.
     void Post(TCall ACall);

@@ -3,6 +3,7 @@
 #include "platform/ExecutableFolder.h"
 #include "process/ProcessTimer.h"
 #include "process/RunnerThread.h"
+#include "process/SanitizerHandOver.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -30,6 +31,7 @@ TProcessRunner::~TProcessRunner()
             // Started on another thread; its entry is left behind, as on any failed kill.
         }
     }
+    SanitizerHandOver::Release(FTimer.get()); // before our share of the timer goes
 }
 
 void TProcessRunner::Execute()

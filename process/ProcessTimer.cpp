@@ -2,6 +2,7 @@
 
 #include "process/ProcessErrors.h"
 #include "process/ProcessTimerList.h"
+#include "process/SanitizerHandOver.h"
 
 #include <QAbstractEventDispatcher>
 #include <QThread>
@@ -19,8 +20,11 @@ int NextTimerID()
 
 TProcessTimer::TProcessTimer() = default;
 
+// The component and its worker share the timer; whichever lets go last
+// destroys it, after the other (the reference count orders it; the mark repeats it).
 TProcessTimer::~TProcessTimer()
 {
+    SanitizerHandOver::Acquire(this);
     try {
         SetEnabled(false);
         // A tick whose kill failed earlier can still be stopped from its own thread.

@@ -9,6 +9,7 @@
 #include "process/ProcessTimer.h"
 #include "process/ReadPipe.h"
 #include "process/RunEvents.h"
+#include "process/SanitizerHandOver.h"
 #include "process/StringList.h"
 
 #include <cerrno>
@@ -45,7 +46,11 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
     struct TRelease
     {
         std::shared_ptr<TDone> Done;
-        ~TRelease() { Done->Semaphore.release(); }
+        ~TRelease()
+        {
+            SanitizerHandOver::Release(Done.get());
+            Done->Semaphore.release();
+        }
     };
     const auto done = std::make_shared<TDone>();
     {
@@ -57,6 +62,7 @@ template <class F> bool TRunnerThread::Send(F &&AFunction)
     }
     FCalls->Flush(); // after everything posted before it; dropped at once when detached
     done->Semaphore.acquire();
+    SanitizerHandOver::Acquire(done.get());
     return done->Ran;
 }
 
@@ -88,7 +94,12 @@ TRunnerThread::TRunnerThread(TProcessRunner *AOwner, const QString &ACl, const Q
     std::thread([this] { ThreadMain(); }).detach();
 }
 
-TRunnerThread::~TRunnerThread() = default;
+TRunnerThread::~TRunnerThread()
+{
+    // Before the worker's shares of the queue and the timer go.
+    SanitizerHandOver::Release(FCalls.get());
+    SanitizerHandOver::Release(FTimer.get());
+}
 
 int TRunnerThread::LiveCount()
 {

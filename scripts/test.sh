@@ -18,5 +18,8 @@ if (($# == 0)); then
   cmake --build build-tsan --target test_process_runner test_output_flood process_helper
   QT_QPA_PLATFORM=offscreen build-tsan/tests/process/test_process_runner --gtest_filter='*ProcessRunnerFaults*'
   QT_QPA_PLATFORM=offscreen build-tsan/tests/process/test_output_flood
+  # The effect runs and the batch with its saving thread, on the runner.
+  cmake --build build-tsan --target test_effect_threads
+  QT_QPA_PLATFORM=offscreen build-tsan/tests/effects/test_effect_threads
   bash scripts/fuzz.sh 20
 fi
