@@ -15,6 +15,10 @@ namespace {
 constexpr int Channels = 2;
 // What piles up while the reader is late is cut to this, oldest first.
 constexpr size_t MaxBufferedMs = 500;
+// A backlog that has not once gone below a fragment for this long is sound
+// that comes late for good (a late start, a stall of the machine): its oldest
+// part goes. A short burst the reader catches up with is kept whole.
+constexpr auto BacklogWindow = std::chrono::milliseconds(500);
 
 class TLoopLock
 {
@@ -36,6 +40,7 @@ private:
 
 TPulseRecordStream::TPulseRecordStream(const QString &ASource, int ARate, uint32_t AFragmentBytes)
     : FRate(ARate)
+    , FFragmentBytes(AFragmentBytes)
 {
     FLoop = pa_threaded_mainloop_new();
     if (!FLoop)
@@ -137,7 +142,24 @@ bool TPulseRecordStream::Read(void *AData, size_t ABytes, QString &AError)
     }
     std::memcpy(AData, FBuffer.data(), ABytes);
     FBuffer.erase(FBuffer.begin(), FBuffer.begin() + std::ptrdiff_t(ABytes));
+    DropLastingBacklog();
     return true;
+}
+
+// With FLock held, after a read.
+void TPulseRecordStream::DropLastingBacklog()
+{
+    FLeastLeft = std::min(FLeastLeft, FBuffer.size());
+    const auto now = std::chrono::steady_clock::now();
+    if (now - FWindowStart < BacklogWindow)
+        return;
+    constexpr size_t FrameBytes = Channels * sizeof(int16_t);
+    if (FLeastLeft > FFragmentBytes) {
+        const size_t late = (FLeastLeft - FFragmentBytes) / FrameBytes * FrameBytes;
+        FBuffer.erase(FBuffer.begin(), FBuffer.begin() + std::ptrdiff_t(late));
+    }
+    FLeastLeft = SIZE_MAX;
+    FWindowStart = now;
 }
 
 void TPulseRecordStream::Interrupt()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -26,7 +28,9 @@ public:
     TPulseRecordStream &operator=(const TPulseRecordStream &) = delete;
 
     // Waits until ABytes are there and copies them. False once the stream
-    // failed (AError then says why) or Interrupt() was called.
+    // failed (AError then says why) or Interrupt() was called. A backlog that
+    // stays above a fragment for half a second is dropped down to one, oldest
+    // first: live sound must not come later and later.
     bool Read(void *AData, size_t ABytes, QString &AError);
     // Makes a waiting or later Read return false at once.
     void Interrupt();
@@ -38,6 +42,9 @@ private:
     pa_context *FContext = nullptr;
     pa_stream *FStream = nullptr;
     int FRate;
+    size_t FFragmentBytes;
+    size_t FLeastLeft = SIZE_MAX;
+    std::chrono::steady_clock::time_point FWindowStart = std::chrono::steady_clock::now();
 
     std::mutex FLock;
     std::condition_variable FArrived;
@@ -48,6 +55,7 @@ private:
     void Connect(const QString &ASource, uint32_t AFragmentBytes);
     void WaitUntilReady(bool AStream, const QString &ASource);
     void Close();
+    void DropLastingBacklog();
     void Fail(const QString &AMessage);
     static void OnContextState(pa_context *AContext, void *ASelf);
     static void OnStreamState(pa_stream *AStream, void *ASelf);

@@ -1,6 +1,7 @@
 #include "audio/LiveSession.h"
 #include "audio/SoundServerError.h"
 #include "audio/VirtualMicrophone.h"
+#include "effects/EffectPresets.h"
 #include "platform/ProcessStartTime.h"
 #include "support/PulseServer.h"
 #include "support/ScopedEnv.h"
@@ -173,32 +174,91 @@ TEST_F(LiveVoice, ADeviceOfThatNameWeDidNotMakeIsLeftAlone)
     EXPECT_FALSE(MicrophoneExists());
 }
 
-class LiveVoiceStopSignal : public LiveVoice, public ::testing::WithParamInterface<int>
+namespace {
+
+// What the microphone hears and how to tell that the effect is on it.
+struct TStopCase
+{
+    const char *Name;
+    int Signal;
+    const char *Effect;
+    std::vector<int16_t> (*Fed)();
+    void (*Check)(const std::vector<int16_t> &AFed, const std::vector<int16_t> &AHeard, size_t AStart);
+};
+
+[[maybe_unused]] void PrintTo(const TStopCase &ACase, std::ostream *AOut)
+{
+    *AOut << ACase.Name;
+}
+
+std::vector<int16_t> ToneOf300Hz()
+{
+    return Tone(300, 1.5);
+}
+
+std::vector<int16_t> Speech()
+{
+    TTestFolder folder;
+    const QString path = folder.FilePath(QStringLiteral("speech.wav"));
+    if (!SoundAnalysis::MakeSpeech(path, QStringLiteral("Robots talk like this. The quick brown fox jumps over the lazy dog.")))
+        return {};
+    return SoundAnalysis::DecodeMono(path);
+}
+
+void PitchedUpByHalf(const std::vector<int16_t> &, const std::vector<int16_t> &AHeard, size_t AStart)
+{
+    EXPECT_NEAR(SoundAnalysis::DominantFrequency(AHeard, AStart + Rate / 5, AStart + Rate), 450, 8);
+}
+
+// The robot effect zeroes every spectrum's phases in windows 128 samples apart,
+// so whatever the voice's own pitch, it buzzes at 44100 / 128 Hz; a voice left
+// dry, echoed, pitched or whispered has no more on those harmonics than between
+// them. The same speech through the preset's graph by ffmpeg is the yardstick.
+void SpokenByTheRobot(const std::vector<int16_t> &AFed, const std::vector<int16_t> &AHeard, size_t AStart)
+{
+    constexpr double Buzz = double(Rate) / 128;
+    const std::vector<int16_t> offline = SoundAnalysis::Filtered(AFed, EffectFilterArguments(QStringLiteral("Robot"), 10, 2));
+    ASSERT_FALSE(offline.empty());
+    const size_t spoken = LastLoudSample(AFed) - *SoundAnalysis::FirstLoudSample(AFed);
+    ASSERT_GT(LastLoudSample(AHeard), AStart + spoken * 4 / 5) << "less than the whole speech came through";
+    const double dry = SoundAnalysis::HarmonicRatio(AFed, Buzz);
+    const double heard = SoundAnalysis::HarmonicRatio(AHeard, Buzz, AStart, AStart + spoken);
+    EXPECT_GT(heard, SoundAnalysis::HarmonicRatio(offline, Buzz) / 4) << "dry " << dry;
+    EXPECT_GT(heard, 8 * dry);
+}
+
+} // namespace
+
+class LiveVoiceStopSignal : public LiveVoice, public ::testing::WithParamInterface<TStopCase>
 {};
 
 // What another program records from "Tonara Microphone" is the effect on the
 // microphone; a stop signal removes the device.
 TEST_P(LiveVoiceStopSignal, TheCommandLineFeedsTheMicrophoneUntilStopped)
 {
+    const std::vector<int16_t> fed = GetParam().Fed();
+    ASSERT_FALSE(fed.empty());
     QProcess tonara;
-    StartCommandLine(tonara, {QStringLiteral("--live"), QStringLiteral("--effect"), QStringLiteral("Child"),
+    StartCommandLine(tonara, {QStringLiteral("--live"), QStringLiteral("--effect"), QString::fromUtf8(GetParam().Effect),
                               QStringLiteral("--to"), QStringLiteral("mic")});
     ASSERT_TRUE(FServer.StartRecording(QLatin1String(TVirtualMicrophone::SourceName)));
-    ASSERT_TRUE(WaitUntil([&] { return FServer.RecordingStartMs().has_value(); }, 10000));
-    FeedAndWait(Tone(300, 1.5));
+    FeedAndWait(fed);
     const std::vector<int16_t> heard = FServer.StopRecording();
     const auto start = SoundAnalysis::FirstLoudSample(heard);
     ASSERT_TRUE(start.has_value()) << "nothing reached the virtual microphone";
-    EXPECT_NEAR(SoundAnalysis::DominantFrequency(heard, *start + Rate / 5, *start + Rate), 450, 8);
+    GetParam().Check(fed, heard, *start);
 
-    ::kill(pid_t(tonara.processId()), GetParam());
+    ::kill(pid_t(tonara.processId()), GetParam().Signal);
     ASSERT_TRUE(tonara.waitForFinished(20000));
-    EXPECT_EQ(tonara.exitCode(), 128 + GetParam()) << tonara.readAllStandardError().toStdString();
+    EXPECT_EQ(tonara.exitCode(), 128 + GetParam().Signal) << tonara.readAllStandardError().toStdString();
     EXPECT_TRUE(MicrophoneGone());
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, LiveVoiceStopSignal, ::testing::Values(SIGINT, SIGTERM),
-                         [](const auto &AInfo) { return std::string(AInfo.param == SIGINT ? "SIGINT" : "SIGTERM"); });
+INSTANTIATE_TEST_SUITE_P(Signals, LiveVoiceStopSignal,
+                         ::testing::Values(TStopCase{"SIGINT", SIGINT, "Child", ToneOf300Hz, PitchedUpByHalf},
+                                           TStopCase{"SIGTERM", SIGTERM, "Child", ToneOf300Hz, PitchedUpByHalf},
+                                           TStopCase{"RobotSpeechSIGINT", SIGINT, "Robot", Speech, SpokenByTheRobot}),
+                         [](const auto &AInfo) { return std::string(AInfo.param.Name); });
 
 TEST_F(LiveVoice, SwitchingTheEffectKeepsTheSoundGoing)
 {

@@ -21,9 +21,9 @@
 
 namespace {
 
-// The microphone is written in slices of this length, paced by the clock.
-constexpr int SliceMs = 10;
-constexpr int SliceSamples = TPulseServer::Rate * SliceMs / 1000;
+// The microphone is written in slices, paced by the clock.
+constexpr int SliceMs = TPulseServer::SliceMs;
+constexpr int SliceSamples = TPulseServer::SliceSamples;
 
 QStringList ServerArguments(const QString &AFolder)
 {
@@ -170,6 +170,13 @@ void TPulseServer::FeedMicrophone(std::vector<int16_t> ASamples)
 {
     std::lock_guard lock(FFeedMutex);
     FFeed.assign(ASamples.begin(), ASamples.end());
+    FFeedStartMs.reset();
+}
+
+std::optional<int64_t> TPulseServer::FeedStartMs() const
+{
+    std::lock_guard lock(FFeedMutex);
+    return FFeedStartMs;
 }
 
 bool TPulseServer::MicrophoneBusy() const
@@ -198,6 +205,10 @@ void TPulseServer::FeedLoop()
     while (!FFeederStop) {
         {
             std::lock_guard lock(FFeedMutex);
+            // The slice's due time: a feeder woken late catches up at once, so
+            // every later slice goes out on time, SliceMs after the one before.
+            if (!FFeed.empty() && !FFeedStartMs)
+                FFeedStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(next.time_since_epoch()).count();
             for (int16_t &sample : slice) {
                 sample = FFeed.empty() ? 0 : FFeed.front();
                 if (!FFeed.empty())
@@ -265,8 +276,11 @@ void TPulseServer::RecordLoop(int AFd)
         if (count <= 0)
             break;
         std::lock_guard lock(FRecordMutex);
-        if (!FRecordingStartMs)
-            FRecordingStartMs = NowMs() - (count / 2) * 1000 / Rate;
+        // No sample arrives before it was recorded, so every read bounds the start
+        // from above; a loaded machine only delays reads, so the least bound is best.
+        const int64_t bound = NowMs() - (int64_t(FRecorded.size()) + count / 2) * 1000 / Rate;
+        if (!FRecordingStartMs || bound < *FRecordingStartMs)
+            FRecordingStartMs = bound;
         for (ssize_t i = 0; i < count; ++i) {
             if (!FOddByte) {
                 FPendingByte = buffer[i];

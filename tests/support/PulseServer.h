@@ -57,6 +57,12 @@ public:
     void FeedMicrophone(std::vector<int16_t> ASamples);
     // True while fed samples are still waiting to be delivered.
     bool MicrophoneBusy() const;
+    // The monotonic time (as NowMs) at which the first sample of the last feed was
+    // due at the microphone; the feed goes in slices of SliceSamples, each written
+    // whole when its time comes, so slice k is due k * SliceMs later.
+    std::optional<int64_t> FeedStartMs() const;
+    static constexpr int SliceMs = 10;
+    static constexpr int SliceSamples = Rate * SliceMs / 1000;
 
     // Records the sink's monitor (or the source ASource) from now on, replacing
     // an earlier recording; returns once the first samples arrived (false if none
@@ -66,8 +72,9 @@ public:
     std::vector<int16_t> Recorded() const;
     // Ends the recording and returns it.
     std::vector<int16_t> StopRecording();
-    // The monotonic time (std::chrono::steady_clock, in ms) at which
-    // the first recorded sample arrived; sample i arrived about i / Rate s later.
+    // The monotonic time (std::chrono::steady_clock, in ms) at which the
+    // first recorded sample was recorded (the earliest the reads allow); sample
+    // i was recorded about i / Rate s later.
     std::optional<int64_t> RecordingStartMs() const;
 
     // steady_clock now, in ms, to compare with RecordingStartMs.
@@ -92,6 +99,7 @@ private:
     std::atomic<bool> FFeederStop{false};
     mutable std::mutex FFeedMutex;
     std::deque<int16_t> FFeed;
+    std::optional<int64_t> FFeedStartMs;
 
     // The sink recorder (parec as a child, read on a thread).
     std::thread FRecorder;

@@ -92,6 +92,17 @@ double StrongestIn(const std::vector<int16_t> &ASamples, size_t ABegin, size_t A
     return bestHz;
 }
 
+// The raw samples ffmpeg writes to its output, once it ended well; empty otherwise.
+std::vector<int16_t> SamplesOf(QProcess &AFfmpeg)
+{
+    if (!AFfmpeg.waitForFinished(120000) || AFfmpeg.exitStatus() != QProcess::NormalExit || AFfmpeg.exitCode() != 0)
+        return {};
+    const QByteArray bytes = AFfmpeg.readAllStandardOutput();
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
+    return samples;
+}
+
 } // namespace
 
 std::vector<int16_t> DecodeMono(const QString &APath)
@@ -102,12 +113,21 @@ std::vector<int16_t> DecodeMono(const QString &APath)
                                             QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ac"),
                                             QStringLiteral("1"), QStringLiteral("-ar"), QString::number(Rate),
                                             QStringLiteral("-")});
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0)
-        return {};
-    const QByteArray bytes = ffmpeg.readAllStandardOutput();
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(int16_t));
-    return samples;
+    return SamplesOf(ffmpeg);
+}
+
+std::vector<int16_t> Filtered(const std::vector<int16_t> &ASamples, const QStringList &AFilterArguments)
+{
+    const QStringList raw = {QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ac"), QStringLiteral("1"),
+                             QStringLiteral("-ar"), QString::number(Rate)};
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-v"), QStringLiteral("error")} + raw
+                                               + QStringList{QStringLiteral("-i"), QStringLiteral("-")} + AFilterArguments
+                                               + raw + QStringList{QStringLiteral("-")});
+    // QProcess feeds the input and drains the output together while it waits.
+    ffmpeg.write(reinterpret_cast<const char *>(ASamples.data()), qint64(ASamples.size() * sizeof(int16_t)));
+    ffmpeg.closeWriteChannel();
+    return SamplesOf(ffmpeg);
 }
 
 bool MakeSpeech(const QString &APath, const QString &AText)
@@ -152,6 +172,21 @@ double DominantFrequency(const std::vector<int16_t> &ASamples, size_t ABegin, si
         return 0;
     const double coarse = StrongestIn(ASamples, ABegin, AEnd, AMinHz, AMaxHz, 5);
     return StrongestIn(ASamples, ABegin, AEnd, std::max(AMinHz, coarse - 5), std::min(AMaxHz, coarse + 5), 1);
+}
+
+double HarmonicRatio(const std::vector<int16_t> &ASamples, double AHz, size_t ABegin, size_t AEnd)
+{
+    // Frames of a whole number of periods put every harmonic, and every point
+    // halfway between two, on a frequency the frame holds whole.
+    const auto frame = size_t(std::lround(16 * Rate / AHz));
+    AEnd = std::min(AEnd, ASamples.size());
+    double on = 0, between = 0;
+    for (size_t at = ABegin; at + frame <= AEnd; at += frame)
+        for (double hz = AHz; hz < 4000; hz += AHz) {
+            on += Power(ASamples, at, at + frame, hz);
+            between += Power(ASamples, at, at + frame, hz + AHz / 2);
+        }
+    return between > 0 ? on / between : 0;
 }
 
 } // namespace SoundAnalysis

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,9 @@ constexpr int Rate = 44100;
 
 // The sound of any file ffmpeg reads, as mono samples at Rate; empty when it cannot.
 std::vector<int16_t> DecodeMono(const QString &APath);
+
+// ASamples through ffmpeg with AFilterArguments ("-af", a graph); empty when it failed.
+std::vector<int16_t> Filtered(const std::vector<int16_t> &ASamples, const QStringList &AFilterArguments);
 
 // Writes spoken AText (espeak-ng) as a WAV file; false when espeak-ng failed.
 bool MakeSpeech(const QString &APath, const QString &AText);
@@ -38,5 +42,9 @@ TAlignment Align(const std::vector<int16_t> &AReference, const std::vector<int16
 // The strongest frequency between AMinHz and AMaxHz of [ABegin, AEnd), in 1 Hz steps.
 double DominantFrequency(const std::vector<int16_t> &ASamples, size_t ABegin = 0, size_t AEnd = SIZE_MAX,
                          double AMinHz = 50, double AMaxHz = 4000);
+
+// How strongly [ABegin, AEnd) buzzes at AHz: the power on its harmonics up to
+// 4 kHz against the power halfway between them. About 1 to 3 for a voice.
+double HarmonicRatio(const std::vector<int16_t> &ASamples, double AHz, size_t ABegin = 0, size_t AEnd = SIZE_MAX);
 
 } // namespace SoundAnalysis
