@@ -3,6 +3,7 @@
 #include "platform/TerminationSignals.h"
 
 #include <QCoreApplication>
+#include <csignal>
 
 namespace {
 
@@ -11,7 +12,7 @@ constexpr int SignalExitBase = 128;
 } // namespace
 
 TQuitOnTermination::TQuitOnTermination()
-    : FSignals(std::make_unique<Platform::TTerminationSignals>())
+    : FSignals(std::make_unique<Platform::TTerminationSignals>(std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP}))
 {
     FSignals->OnSignal = [](int ASignal) { QCoreApplication::exit(SignalExitBase + ASignal); };
 }

@@ -22,19 +22,15 @@ extern "C" void WriteSignalToPipe(int ASignal)
     errno = savedErrno;
 }
 
-void Install(int ASignal, struct sigaction &AOld)
+bool IgnoredHangUp(int ASignal)
 {
-    struct sigaction action = {};
-    action.sa_handler = WriteSignalToPipe;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    if (sigaction(ASignal, &action, &AOld) != 0)
-        throw EOSError(errno);
+    struct sigaction current = {};
+    return ASignal == SIGHUP && sigaction(ASignal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
 } // namespace
 
-TTerminationSignals::TTerminationSignals()
+TTerminationSignals::TTerminationSignals(std::initializer_list<int> ASignals)
 {
     if (const int error = FPipe.Create())
         throw EOSError(error);
@@ -43,19 +39,38 @@ TTerminationSignals::TTerminationSignals()
     SignalPipeWriteEnd.store(FPipe.WriteEnd());
     FNotifier = std::make_unique<QSocketNotifier>(FPipe.ReadEnd(), QSocketNotifier::Read);
     QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { ReadSignals(); });
-    Install(SIGINT, FOldInt);
     try {
-        Install(SIGTERM, FOldTerm);
+        for (const int signal : ASignals)
+            if (!IgnoredHangUp(signal))
+                Install(signal);
     } catch (...) {
-        sigaction(SIGINT, &FOldInt, nullptr);
+        RestoreReplaced();
         throw;
     }
 }
 
 TTerminationSignals::~TTerminationSignals()
 {
-    sigaction(SIGINT, &FOldInt, nullptr);
-    sigaction(SIGTERM, &FOldTerm, nullptr);
+    RestoreReplaced();
+}
+
+void TTerminationSignals::Install(int ASignal)
+{
+    struct sigaction action = {};
+    action.sa_handler = WriteSignalToPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    struct sigaction old = {};
+    if (sigaction(ASignal, &action, &old) != 0)
+        throw EOSError(errno);
+    FReplaced.emplace_back(ASignal, old);
+}
+
+void TTerminationSignals::RestoreReplaced()
+{
+    for (const auto &[signal, old] : FReplaced)
+        sigaction(signal, &old, nullptr);
+    FReplaced.clear();
     SignalPipeWriteEnd.store(-1);
 }
 

@@ -4,21 +4,26 @@
 
 #include <csignal>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSocketNotifier;
 
 namespace Platform {
 
-// Turns SIGINT and SIGTERM into a call on the event loop of the thread that
-// creates the watcher. The signal handler only writes the signal number into a
-// pipe (all it may safely do); the loop reads it and calls OnSignal. One
-// watcher at a time per process; the previous handlers come back when it goes.
+// Turns SIGINT and SIGTERM (or the signals given) into a call on the event
+// loop of the thread that creates the watcher. The signal handler only writes
+// the signal number into a pipe (all it may safely do); the loop reads it and
+// calls OnSignal. One watcher at a time per process; the previous handlers come
+// back when it goes. A SIGHUP that was ignored when the watcher came (the
+// program runs under nohup) stays ignored.
 class TTerminationSignals
 {
 public:
     // Raises EOSError when the pipe or a handler cannot be set up.
-    TTerminationSignals();
+    explicit TTerminationSignals(std::initializer_list<int> ASignals = {SIGINT, SIGTERM});
     ~TTerminationSignals();
     TTerminationSignals(const TTerminationSignals &) = delete;
     TTerminationSignals &operator=(const TTerminationSignals &) = delete;
@@ -36,8 +41,11 @@ public:
 private:
     TPipe FPipe;
     std::unique_ptr<QSocketNotifier> FNotifier;
-    struct sigaction FOldInt = {};
-    struct sigaction FOldTerm = {};
+    // The signals taken, each with the action it replaced.
+    std::vector<std::pair<int, struct sigaction>> FReplaced;
+
+    void Install(int ASignal);
+    void RestoreReplaced();
 };
 
 } // namespace Platform

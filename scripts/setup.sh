@@ -14,7 +14,7 @@ packages=(
   python3 openssl
   ffmpeg xvfb xauth x11-utils pulseaudio pulseaudio-utils espeak-ng locales fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file librsvg2-bin help2man lintian
-  parallel gdb
+  parallel gdb clang libclang-rt-14-dev
   openbox
 )
 

@@ -2,7 +2,9 @@
 # Sets up, builds and runs every test. Widget tests draw offscreen; the few that need
 # a real X server get one from xvfb-run. Playback runs against a private PulseAudio
 # server started for the run; the playback tests also run once with none reachable.
-# Without arguments it ends with a ThreadSanitizer build of the process runner's tests.
+# Without arguments it ends with a ThreadSanitizer build of the process runner's tests,
+# the fuzz targets, and the whole suite once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer (scripts/test-asan.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh build
@@ -22,4 +24,5 @@ if (($# == 0)); then
   cmake --build build-tsan --target test_effect_threads
   QT_QPA_PLATFORM=offscreen build-tsan/tests/effects/test_effect_threads
   bash scripts/fuzz.sh 20
+  bash scripts/test-asan.sh
 fi

@@ -38,6 +38,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -932,18 +933,27 @@ TEST_F(AppFormLongSaveTest, Mp3SaveShowsAModalProgressWhoseCancelKeepsTheTarget)
     ExpectTargetAsItWas();
 }
 
-TEST_F(AppFormLongSaveTest, TerminationSignalDuringMp3SaveEndsTheLoopAndLeavesNothingBehind)
+// A stop from outside: SIGTERM, Ctrl+C in the terminal, the terminal closed.
+class AppFormSignalDuringSaveTest : public AppFormLongSaveTest, public ::testing::WithParamInterface<int>
 {
+};
+
+TEST_P(AppFormSignalDuringSaveTest, EndsTheLoopAndLeavesNothingBehind)
+{
+    const int signal = GetParam();
     const TQuitOnTermination quitOnTermination;
     FAnswers << FTarget;
     Child<QAction>("SaveasMP31")->trigger();
     ASSERT_EQ(SaveFolderFiles().size(), 2);
     // The window's main loop, ended by the signal instead of the whole program.
-    QTimer::singleShot(100, [] { raise(SIGTERM); });
-    EXPECT_EQ(QCoreApplication::exec(), 128 + SIGTERM);
+    QTimer::singleShot(100, [signal] { raise(signal); });
+    EXPECT_EQ(QCoreApplication::exec(), 128 + signal);
     FForm.reset(); // what the exit does next
     ExpectTargetAsItWas();
 }
+
+INSTANTIATE_TEST_SUITE_P(Mp3Save, AppFormSignalDuringSaveTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto &AInfo) { return std::string(sigabbrev_np(AInfo.param)); });
 
 } // namespace
 

@@ -101,6 +101,25 @@ TEST(ChildProcess, ExecFailureOfAFoundFileComesBackFromTheChild)
     EXPECT_EQ(RunChild(QLatin1Char('"') + path + QLatin1Char('"')).Error, ENOEXEC);
 }
 
+// The first start of a process, so a sanitizer's one-time warning would show:
+// what the child does before exec never reaches our own standard error.
+TEST(ChildProcess, StartingLeavesOurStandardErrorAlone)
+{
+    Platform::TPipe ours;
+    ASSERT_EQ(ours.Create(), 0);
+    const int savedError = dup(STDERR_FILENO);
+    ASSERT_GE(savedError, 0);
+    dup2(ours.WriteEnd(), STDERR_FILENO);
+    const TRunResult r = RunChild(QStringLiteral("sh -c \"echo from the child\""));
+    dup2(savedError, STDERR_FILENO);
+    close(savedError);
+    ours.CloseWrite();
+    EXPECT_EQ(r.Output, QByteArray("from the child\n"));
+    Platform::SetNonBlocking(ours.ReadEnd());
+    char byte;
+    EXPECT_EQ(read(ours.ReadEnd(), &byte, 1), 0) << "something was written on our standard error";
+}
+
 TEST(ChildProcess, RunsInTheGivenFolder)
 {
     QTemporaryDir dir;

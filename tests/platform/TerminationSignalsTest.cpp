@@ -39,4 +39,29 @@ TEST(TerminationSignals, DeliversEachSignalOnTheEventLoopInOrderAndRestoresTheHa
     sigaction(SIGTERM, &oldTerm, nullptr);
 }
 
+TEST(TerminationSignals, AHangUpIsTakenUnlessItWasIgnoredAtTheStart)
+{
+    struct sigaction ignore = {}, old = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGHUP, &ignore, &old);
+    {
+        // As under nohup: the program is meant to outlive its terminal.
+        Platform::TTerminationSignals watcher({SIGINT, SIGTERM, SIGHUP});
+        EXPECT_EQ(CurrentHandler(SIGHUP), SIG_IGN);
+    }
+    {
+        struct sigaction stub = {};
+        stub.sa_handler = [](int) {};
+        sigaction(SIGHUP, &stub, nullptr);
+        Platform::TTerminationSignals watcher({SIGINT, SIGTERM, SIGHUP});
+        QList<int> received;
+        watcher.OnSignal = [&](int ASignal) { received.append(ASignal); };
+        raise(SIGHUP);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return received == QList<int>{SIGHUP}; }, 5000));
+    }
+    EXPECT_NE(CurrentHandler(SIGHUP), SIG_IGN);
+    EXPECT_NE(CurrentHandler(SIGHUP), SIG_DFL) << "the handler it replaced comes back";
+    sigaction(SIGHUP, &old, nullptr);
+}
+
 } // namespace
