@@ -1,6 +1,7 @@
 #include "app/ApplicationMain.h"
+#include "platform/ProcessEnd.h"
 
 int main(int argc, char *argv[])
 {
-    return RunApplication(argc, argv);
+    Platform::EndProcess(RunApplication(argc, argv));
 }
