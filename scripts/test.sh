@@ -24,6 +24,5 @@ if (($# == 0)); then
   cmake --build build-tsan --target test_effect_threads
   QT_QPA_PLATFORM=offscreen build-tsan/tests/effects/test_effect_threads
   bash scripts/fuzz.sh 20
-  # The suite under AddressSanitizer (bash scripts/test-asan.sh) runs by hand until its
-  # recorder test is steady there.
+  bash scripts/test-asan.sh
 fi
