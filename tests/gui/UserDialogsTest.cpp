@@ -69,7 +69,7 @@ TEST(UserDialogs, InstalledAnswersSeeEveryRequest)
     TUserDialogs::ShowMessage(QStringLiteral("No file selected!"), QStringLiteral("Warning"),
                               TUserDialogs::IconWarning);
     TUserDialogs::TFileRequest request{QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("wav"),
-                                       QStringLiteral("last.wav"), TUserDialogs::ofOverwritePrompt};
+                                       QStringLiteral("last.wav"), TUserDialogs::ofOverwritePrompt, QString()};
     EXPECT_TRUE(TUserDialogs::SaveFileName(nullptr, request));
     EXPECT_EQ(request.FileName, QStringLiteral("/chosen.wav"));
     EXPECT_FALSE(TUserDialogs::OpenFileName(nullptr, request));
@@ -203,7 +203,7 @@ TEST(UserDialogs, RealSaveDialogAddsTheDefaultExtension)
         static_cast<QDialog *>(ADialog)->accept(); // QFileDialog::accept, which adds the suffix
     });
     TUserDialogs::TFileRequest request{QStringLiteral("WAV File (*.wav)|*.wav"), QStringLiteral("wav"), QString(),
-                                       TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly};
+                                       TUserDialogs::ofOverwritePrompt | TUserDialogs::ofHideReadOnly, QString()};
     ASSERT_TRUE(TUserDialogs::SaveFileName(nullptr, request));
     EXPECT_EQ(request.FileName, folder.filePath(QStringLiteral("result.wav")));
     EXPECT_EQ(filters, QStringList{QStringLiteral("WAV File (*.wav)")});
@@ -217,7 +217,7 @@ TEST(UserDialogs, CancelledOpenDialogKeepsTheName)
         ADialog->reject();
     });
     TUserDialogs::TFileRequest request{QStringLiteral("Supported Formats (*.mp3;*.wav)|*.mp3;*.wav"),
-                                       QStringLiteral("mp3"), QStringLiteral("before.mp3"), 0};
+                                       QStringLiteral("mp3"), QStringLiteral("before.mp3"), 0, QString()};
     EXPECT_FALSE(TUserDialogs::OpenFileName(nullptr, request));
     EXPECT_EQ(request.FileName, QStringLiteral("before.mp3"));
 }
