@@ -4,8 +4,10 @@
 #include "effects/ExternalTool.h"
 
 #include <QAudioSink>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include <QTimer>
 
 #include <cstring>
 
@@ -21,6 +23,10 @@ constexpr qint64 StartMs = 60;
 // now and then instead of stuttering all along.
 constexpr qint64 RefillMs = 1000;
 constexpr int FeedIntervalMs = 10;
+// A local file gives its first samples within milliseconds; the limit only
+// keeps a check from hanging on a file system that never answers.
+constexpr int CheckTimeoutMs = 10000;
+constexpr int CheckPollMs = 5;
 
 QString MsAsSeconds(qint64 AMs)
 {
@@ -36,7 +42,8 @@ QStringList PreviewArguments(const QString &AInput, const TPreviewEffect &AEffec
         arguments << QStringLiteral("-ss") << MsAsSeconds(AStartMs);
     // The input is named absolutely, so "pipe:x" or "a:b.wav" stays a file name.
     arguments << QStringLiteral("-i") << QFileInfo(AInput).absoluteFilePath();
-    arguments << EffectFilterArguments(AEffect.Item, AEffect.RatePosition, AEffect.TempoPosition);
+    if (!AEffect.Item.isEmpty())
+        arguments << EffectFilterArguments(AEffect.Item, AEffect.RatePosition, AEffect.TempoPosition);
     // Small packets: the first sound should not wait for a large write.
     arguments << QStringLiteral("-flush_packets") << QStringLiteral("1");
     arguments << AFormat.FfmpegArguments() << QStringLiteral("pipe:1");
@@ -56,6 +63,30 @@ TPreviewPlayer::TPreviewPlayer(QObject *AParent)
 TPreviewPlayer::~TPreviewPlayer()
 {
     Stop();
+}
+
+QString TPreviewPlayer::WhyNotPlayable(const QString &AInput)
+{
+    if (!QFileInfo(AInput).isFile())
+        return QStringLiteral("No such file");
+    TPcmPipeSource source(Format.BytesForMs(100));
+    if (int error = source.Start(PreviewArguments(AInput, {}, 0, Format)))
+        return QStringLiteral("%1: %2").arg(QLatin1String(ExternalToolProgram), QString::fromLocal8Bit(strerror(error)));
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (source.Available() > 0 || source.Ended())
+            loop.quit();
+    });
+    poll.start(CheckPollMs);
+    QTimer::singleShot(CheckTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (source.Available() > 0 || (source.Ended() && source.ExitCode() == 0))
+        return {};
+    if (!source.Ended())
+        return QStringLiteral("%1 gave no sound in time").arg(QLatin1String(ExternalToolProgram));
+    const QString why = source.ErrorText();
+    return why.isEmpty() ? QStringLiteral("not a playable sound file") : why;
 }
 
 void TPreviewPlayer::Start(const QString &AInput, const TPreviewEffect &AEffect)
@@ -88,6 +119,7 @@ void TPreviewPlayer::SwitchEffect(const TPreviewEffect &AEffect)
 
 void TPreviewPlayer::Stop()
 {
+    ++FRun;
     FFeedTimer.stop();
     StopStream();
     FPlaying = false;
@@ -97,7 +129,9 @@ qint64 TPreviewPlayer::PositionMs() const
 {
     const qint64 heardBytes = qMax<qint64>(0, FWrittenBytes - QueuedInSinkBytes());
     // The output of "Custom" runs faster or slower than the input.
-    const double factor = EffectLengthFactor(FEffect.Item, FEffect.RatePosition, FEffect.TempoPosition);
+    const double factor = FEffect.Item.isEmpty()
+                              ? 1
+                              : EffectLengthFactor(FEffect.Item, FEffect.RatePosition, FEffect.TempoPosition);
     return FStreamStartMs + qint64(double(Format.MsForBytes(heardBytes)) / factor);
 }
 
@@ -116,11 +150,10 @@ bool TPreviewPlayer::StartStream(qint64 AInputMs)
 
 void TPreviewPlayer::StopStream()
 {
-    // A new sink drops what the old one still held: the switch is heard at once.
-    if (FSink) {
+    // Closing the sink's stream drops what it still held: a switch is heard at once.
+    if (FSinkDevice) {
         FSink->reset();
         FSink->stop();
-        FSink.reset();
         FSinkDevice = nullptr;
     }
     FSource.Stop();
@@ -134,7 +167,15 @@ bool TPreviewPlayer::OpenSink()
         Fail(QStringLiteral("No sound output device."));
         return false;
     }
-    FSink = std::make_unique<QAudioSink>(device, Format.AudioFormat());
+    // One sink object serves every stream to the same device. The sound
+    // server's thread may still call into a sink whose stream has just been
+    // closed (a drain that an underflow at the end of the sound started), so
+    // the object must outlive its streams: one deleted after each stream
+    // crashed the program now and then.
+    if (!FSink || device.id() != FSinkDeviceId) {
+        FSink = std::make_unique<QAudioSink>(device, Format.AudioFormat());
+        FSinkDeviceId = device.id();
+    }
     FSink->setBufferSize(Format.BytesForMs(SinkBufferMs));
     FSinkDevice = FSink->start();
     // An empty push buffer counts as an underrun from the start: not an error here.
@@ -147,7 +188,7 @@ bool TPreviewPlayer::OpenSink()
 
 void TPreviewPlayer::Feed()
 {
-    if (!FPlaying || !FSink)
+    if (!FPlaying || !FSinkDevice)
         return;
     const bool sourceEnded = FSource.Ended();
     const qint64 buffered = FPending.size() + FSource.Available();
@@ -204,11 +245,19 @@ void TPreviewPlayer::CheckEnd()
 void TPreviewPlayer::Fail(const QString &AReason)
 {
     Stop();
-    // Never from within Start, so the caller's state is settled first.
-    QMetaObject::invokeMethod(this, [this, AReason] { emit Failed(AReason); }, Qt::QueuedConnection);
+    // Never from within Start, so the caller's state is settled first; a
+    // start or stop before it is served makes it stale.
+    const quint64 run = FRun;
+    QMetaObject::invokeMethod(
+        this,
+        [this, run, AReason] {
+            if (run == FRun)
+                emit Failed(AReason);
+        },
+        Qt::QueuedConnection);
 }
 
 qint64 TPreviewPlayer::QueuedInSinkBytes() const
 {
-    return FSink ? qMax<qint64>(0, FSink->bufferSize() - FSink->bytesFree()) : 0;
+    return FSinkDevice ? qMax<qint64>(0, FSink->bufferSize() - FSink->bytesFree()) : 0;
 }

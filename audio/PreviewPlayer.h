@@ -12,7 +12,8 @@
 class QAudioSink;
 class QIODevice;
 
-// The effect a preview plays: a list item and, for "Custom", the sliders.
+// The effect a preview plays: a list item and, for "Custom", the sliders. An
+// empty item plays the input as it is.
 struct TPreviewEffect
 {
     QString Item;
@@ -40,7 +41,8 @@ public:
     void Start(const QString &AInput, const TPreviewEffect &AEffect);
     // Goes on at the position being heard, with AEffect. Nothing while stopped.
     void SwitchEffect(const TPreviewEffect &AEffect);
-    // Silences at once; emits nothing.
+    // Silences at once; emits nothing, not even a failure of this preview
+    // that is still on its way.
     void Stop();
 
     bool IsPlaying() const { return FPlaying; }
@@ -49,6 +51,11 @@ public:
     // How often the sound ran dry before the input's end and paused to refill.
     int Underruns() const { return FUnderruns; }
     static constexpr TPcmFormat Format{};
+
+    // Why AInput cannot be played (ffmpeg's words), or empty when it can: ffmpeg
+    // gives its first samples, or ends cleanly with none. Serves the event loop,
+    // not user input, while ffmpeg starts.
+    static QString WhyNotPlayable(const QString &AInput);
 
 signals:
     // The first samples of this preview went to the sound server.
@@ -69,8 +76,9 @@ private:
     qint64 QueuedInSinkBytes() const;
 
     TPcmPipeSource FSource;
-    std::unique_ptr<QAudioSink> FSink;
-    QIODevice *FSinkDevice = nullptr;
+    std::unique_ptr<QAudioSink> FSink; // kept from stream to stream, see OpenSink
+    QByteArray FSinkDeviceId;
+    QIODevice *FSinkDevice = nullptr;  // the open stream's, or null
     QTimer FFeedTimer;
     QString FInput;
     TPreviewEffect FEffect;
@@ -81,4 +89,5 @@ private:
     bool FRefilling = true;  // waiting until enough is buffered to (re)start
     bool FSoundStarted = false;
     int FUnderruns = 0;
+    quint64 FRun = 0; // counts starts and stops: a late failure of an earlier one is dropped
 };
