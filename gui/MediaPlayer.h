@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <stdexcept>
 
-class QMediaPlayer;
-class QTimer;
+class TPreviewPlayer;
 
 // Raised when a sound file cannot be opened or played.
 class EMediaPlayerError : public std::runtime_error
@@ -15,10 +13,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Plays one sound file at a time through the desktop's audio output.
-// Every Play is answered by exactly one Notify, delivered later through the
-// event loop: when the sound has played to its end, or when the play was
-// stopped, closed, superseded by another Play or failed.
+// Plays one sound file at a time through the sound server: ffmpeg decodes it
+// into the same stream a preview plays. Every Play is answered by exactly one
+// Notify, delivered later through the event loop: when the sound has played to
+// its end, or when the play was stopped, closed, superseded by another Play or
+// failed (no sound server, say).
 class TMediaPlayer : public QObject
 {
     Q_OBJECT
@@ -46,39 +45,26 @@ public:
     // Raises EMediaPlayerError when nothing is open.
     void Play();
 
-    // Stops the current play and returns when the output has stopped; the
-    // interrupted play then notifies Aborted. Nothing happens when idle.
+    // Stops the current play at once; the interrupted play then notifies
+    // Aborted. Nothing happens when idle.
     void Stop();
 
     bool IsPlaying() const;
 
-    // Stops any play and releases the file. Never fails; nothing happens
-    // when nothing is open.
+    // Stops any play and releases the file: nothing reads it any more when
+    // this returns. Never fails; nothing happens when nothing is open.
     void Close() noexcept;
 
 signals:
     void Notify(TMediaPlayer::TNotifyValue AValue);
 
 private:
-    void CreatePlayer();
-    void ReloadPlayer();
-    void DeletePlayer() noexcept;
-    void WaitUntilLoaded();
-    bool IsLoadSettled() const;
-    QString LoadFailureText() const;
-    void Release() noexcept;
     void Interrupt(TNotifyValue AValue);
     void EndPlay(TNotifyValue AValue);
-    void PlayerStateChanged();
-    void PlayerStatusChanged();
-    void PlayerErrorOccurred();
-    void CheckForStall();
+    void SoundFinished();
+    void SoundFailed();
 
-    QMediaPlayer *FPlayer = nullptr; // exists while a file is open or opening
-    bool FPlayerUsed = false;        // FPlayer has been played
-    QTimer *FStallTimer;
-    qint64 FLastPosition = -1;
-    QElapsedTimer FSincePositionMoved;
+    TPreviewPlayer *FSound;
     QString FFileName;
     bool FOpen = false;
     bool FPlaying = false;

@@ -18,4 +18,4 @@ export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:fast_unwind_on_malloc=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS="suppressions=$PWD/../tests/support/lsan.supp:print_suppressions=0"
 bash ../scripts/with-pulseaudio.sh xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --output-on-failure --timeout 600 --label-exclude package -j2 "$@"
+  ctest --output-on-failure --timeout 300 --label-exclude package -j2 "$@"

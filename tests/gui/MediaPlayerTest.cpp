@@ -1,6 +1,8 @@
 #include "gui/MediaPlayer.h"
 #include "support/AudioFiles.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,14 +21,34 @@ constexpr double SoundSeconds = 1.0;
 constexpr qint64 MinPlayMs = 900;
 constexpr int NotifyTimeoutMs = 15000;
 
-// Whether this process holds a descriptor on APath.
+// The processes whose descriptors count for this process: itself and its children.
+QStringList OwnProcesses()
+{
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    QStringList processes{self};
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self.toLatin1())
+            processes << pid;
+    }
+    return processes;
+}
+
+// Whether this process or a child of it holds a descriptor on APath.
 bool IsHeldOpen(const QString &APath)
 {
     const QString target = QFileInfo(APath).canonicalFilePath();
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QFileInfo &fd : fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
-        if (fd.symLinkTarget() == target)
-            return true;
+    for (const QString &pid : OwnProcesses()) {
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        for (const QFileInfo &fd : fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+            if (fd.symLinkTarget() == target)
+                return true;
+    }
     return false;
 }
 
@@ -118,9 +140,13 @@ TEST_F(MediaPlayerTest, PlayWhilePlayingSupersedesTheFirstPlay)
 
 TEST_F(MediaPlayerTest, CloseAbortsThePlayAndReleasesTheFile)
 {
+    // Longer than the player decodes ahead, so the file is still being read.
+    ASSERT_TRUE(WriteSineWav(FSound, 20.0));
     FPlayer.Open();
     FPlayer.Play();
-    QTest::qWait(100);
+    const QDeadlineTimer deadline(5000);
+    while (!IsHeldOpen(FSound) && !deadline.hasExpired())
+        QTest::qWait(20);
     ASSERT_TRUE(IsHeldOpen(FSound)) << "the check below would prove nothing";
 
     FPlayer.Close();

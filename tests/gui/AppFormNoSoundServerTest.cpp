@@ -1,6 +1,6 @@
-// The main window when the result of a run cannot be played: GStreamer is
-// told never to pick its WAV reader. This program holds this one test, so
-// that nothing has started GStreamer before the environment is set.
+// The main window when the result of a run cannot be played because no sound
+// server can be reached. This program holds this one test, so that nothing has
+// connected to the test's sound server before the environment is set.
 
 #include "gui/AppForm.h"
 
@@ -19,10 +19,10 @@
 
 namespace {
 
-TEST(AppFormNoDecoder, ResultThatCannotBePlayedIsReportedAndPlayComesBack)
+TEST(AppFormNoSoundServer, ResultThatCannotBePlayedIsReportedAndPlayComesBack)
 {
     QTemporaryDir folder;
-    qputenv("GST_PLUGIN_FEATURE_RANK", "wavparse:NONE");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/tonara-no-sound-server");
     qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toUtf8());
     const QString input = folder.filePath(QStringLiteral("in.wav"));
