@@ -15,6 +15,8 @@ namespace {
 
 // Samples per step of the loudness envelope: one millisecond.
 constexpr long EnvelopeStep = Rate / 1000;
+// How far around the envelope's best lag the samples are searched, in steps.
+constexpr long FineSteps = 10;
 // The longest stretch DominantFrequency looks at; a second is plenty for a tone.
 constexpr size_t FrequencyWindow = Rate;
 
@@ -160,7 +162,9 @@ TAlignment Align(const std::vector<int16_t> &AReference, const std::vector<int16
     const long coarseLimit = AMaxLag / EnvelopeStep;
     const auto coarse = BestLag(Envelope(AReference), Envelope(ASignal), -coarseLimit, coarseLimit);
     const long centre = coarse.first * EnvelopeStep;
-    const auto fine = BestLag(AReference, ASignal, centre - 2 * EnvelopeStep, centre + 2 * EnvelopeStep);
+    // Within a pitch period, millisecond blocks of loudness wobble with the
+    // blocks' phase: a high voice's envelope has peaked 3.5 steps off the true lag.
+    const auto fine = BestLag(AReference, ASignal, centre - FineSteps * EnvelopeStep, centre + FineSteps * EnvelopeStep);
     return {fine.first, fine.second};
 }
 
