@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test. Widget tests draw offscreen; the few that need
 # a real X server get one from xvfb-run. Playback runs against a private PulseAudio
-# server started for the run; the playback tests also run once with none reachable.
+# server started for the run (one window test makes sure none is reachable).
 # Without arguments it ends with a ThreadSanitizer build of the process runner's tests,
 # the fuzz targets, and the whole suite once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer (scripts/test-asan.sh).

@@ -10,6 +10,8 @@ using TTestApplication = QApplication;
 using TTestApplication = QCoreApplication;
 #endif
 
+#include "platform/ProcessEnd.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -44,6 +46,13 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("TONARA_SERVER"))
         qputenv("TONARA_SERVER", "127.0.0.1:" + QByteArray::number(RefusingPort()));
     ::testing::InitGoogleTest(&argc, argv);
-    TTestApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        TTestApplication app(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    // Ended as the program ends: a test that played sound would otherwise now
+    // and then abort in Qt Multimedia's exit-time teardown of its sound-server
+    // connection, after every test had passed.
+    Platform::EndProcess(result);
 }
