@@ -33,6 +33,12 @@ QString MsAsSeconds(qint64 AMs)
     return QString::number(double(AMs) / 1000, 'f', 3);
 }
 
+// Why ffmpeg could not be started, from the error number.
+QString StartErrorText(int AError)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(ExternalToolProgram), QString::fromLocal8Bit(strerror(AError)));
+}
+
 QStringList PreviewArguments(const QString &AInput, const TPreviewEffect &AEffect, qint64 AStartMs,
                              const TPcmFormat &AFormat)
 {
@@ -71,7 +77,7 @@ QString TPreviewPlayer::WhyNotPlayable(const QString &AInput)
         return QStringLiteral("No such file");
     TPcmPipeSource source(Format.BytesForMs(100));
     if (int error = source.Start(PreviewArguments(AInput, {}, 0, Format)))
-        return QStringLiteral("%1: %2").arg(QLatin1String(ExternalToolProgram), QString::fromLocal8Bit(strerror(error)));
+        return StartErrorText(error);
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
@@ -142,7 +148,7 @@ bool TPreviewPlayer::StartStream(qint64 AInputMs)
     FPending.clear();
     FRefilling = true;
     if (int error = FSource.Start(PreviewArguments(FInput, FEffect, AInputMs, Format))) {
-        Fail(QStringLiteral("%1: %2").arg(QLatin1String(ExternalToolProgram), QString::fromLocal8Bit(strerror(error))));
+        Fail(StartErrorText(error));
         return false;
     }
     return OpenSink();
