@@ -9,8 +9,6 @@ namespace {
 
 constexpr int PactlTimeoutMs = 10000;
 
-const char NoServerMessage[] = "No sound server is running: live voice needs PulseAudio or PipeWire.";
-
 bool NamesNoServer(const QString &AError)
 {
     return AError.contains(QLatin1String("Connection failure")) || AError.contains(QLatin1String("Connection refused"))
@@ -31,12 +29,12 @@ QString Run(const QStringList &AArguments)
     if (!pactl.waitForFinished(PactlTimeoutMs)) {
         pactl.kill();
         pactl.waitForFinished();
-        throw ESoundServerError("The sound server does not answer.");
+        throw ESoundServerError::NoAnswer();
     }
     const QString error = QString::fromUtf8(pactl.readAllStandardError()).trimmed();
     if (pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0) {
         if (NamesNoServer(error))
-            throw ESoundServerError(NoServerMessage);
+            throw ESoundServerError::NoServer();
         throw ESoundServerError(("The sound server refused \"pactl " + AArguments.join(QLatin1Char(' ')) + "\": " + error)
                                     .toStdString());
     }

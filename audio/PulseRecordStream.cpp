@@ -5,7 +5,6 @@
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,31 +19,13 @@ constexpr size_t MaxBufferedMs = 500;
 // part goes. A short burst the reader catches up with is kept whole.
 constexpr auto BacklogWindow = std::chrono::milliseconds(500);
 
-class TLoopLock
-{
-public:
-    explicit TLoopLock(pa_threaded_mainloop *ALoop)
-        : FLoop(ALoop)
-    {
-        pa_threaded_mainloop_lock(FLoop);
-    }
-    ~TLoopLock() { pa_threaded_mainloop_unlock(FLoop); }
-    TLoopLock(const TLoopLock &) = delete;
-    TLoopLock &operator=(const TLoopLock &) = delete;
-
-private:
-    pa_threaded_mainloop *FLoop;
-};
-
 } // namespace
 
 TPulseRecordStream::TPulseRecordStream(const QString &ASource, int ARate, uint32_t AFragmentBytes)
     : FRate(ARate)
     , FFragmentBytes(AFragmentBytes)
 {
-    FLoop = pa_threaded_mainloop_new();
-    if (!FLoop)
-        throw ESoundServerError("The sound server's client could not start.");
+    FClient = std::make_unique<TPulseClient>(ASource, "input device", [this](const QString &AWhy) { Fail(AWhy); });
     try {
         Connect(ASource, AFragmentBytes);
     } catch (...) {
@@ -60,19 +41,11 @@ TPulseRecordStream::~TPulseRecordStream()
 
 void TPulseRecordStream::Connect(const QString &ASource, uint32_t AFragmentBytes)
 {
-    FContext = pa_context_new(pa_threaded_mainloop_get_api(FLoop), "Tonara");
-    pa_context_set_state_callback(FContext, &TPulseRecordStream::OnContextState, this);
-    if (pa_context_connect(FContext, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
-        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
-    if (pa_threaded_mainloop_start(FLoop) < 0)
-        throw ESoundServerError("The sound server's client could not start.");
-    const TLoopLock lock(FLoop);
-    WaitUntilReady(false, ASource);
-
+    const TPulseClient::TLock lock(*FClient);
     const pa_sample_spec sampleFormat = {PA_SAMPLE_S16LE, uint32_t(FRate), Channels};
-    FStream = pa_stream_new(FContext, "Live voice input", &sampleFormat, nullptr);
+    FStream = pa_stream_new(FClient->Context(), "Live voice input", &sampleFormat, nullptr);
     if (!FStream)
-        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
+        throw ESoundServerError::OfStream(pa_context_errno(FClient->Context()), ASource, "input device");
     pa_stream_set_state_callback(FStream, &TPulseRecordStream::OnStreamState, this);
     pa_stream_set_read_callback(FStream, &TPulseRecordStream::OnRead, this);
     pa_buffer_attr attributes;
@@ -85,51 +58,22 @@ void TPulseRecordStream::Connect(const QString &ASource, uint32_t AFragmentBytes
     const auto flags =
         pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
     if (pa_stream_connect_record(FStream, ASource.isEmpty() ? nullptr : device.constData(), &attributes, flags) < 0)
-        throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
-    WaitUntilReady(true, ASource);
+        throw ESoundServerError::OfStream(pa_context_errno(FClient->Context()), ASource, "input device");
+    FClient->WaitUntilReady(FStream);
 }
 
-// With the loop locked: waits for the context or the stream to be ready.
-void TPulseRecordStream::WaitUntilReady(bool AStream, const QString &ASource)
-{
-    for (;;) {
-        if (AStream) {
-            const pa_stream_state_t state = pa_stream_get_state(FStream);
-            if (state == PA_STREAM_READY)
-                return;
-            if (!PA_STREAM_IS_GOOD(state))
-                throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
-        } else {
-            const pa_context_state_t state = pa_context_get_state(FContext);
-            if (state == PA_CONTEXT_READY)
-                return;
-            if (!PA_CONTEXT_IS_GOOD(state))
-                throw ESoundServerError::OfStream(pa_context_errno(FContext), ASource, "input device");
-        }
-        pa_threaded_mainloop_wait(FLoop);
-    }
-}
-
+// The event thread ends first: no callback runs while the stream goes.
 void TPulseRecordStream::Close()
 {
-    if (!FLoop)
-        return;
-    pa_threaded_mainloop_stop(FLoop);
+    FClient->Stop();
     if (FStream) {
         pa_stream_set_state_callback(FStream, nullptr, nullptr);
         pa_stream_set_read_callback(FStream, nullptr, nullptr);
         pa_stream_disconnect(FStream);
         pa_stream_unref(FStream);
+        FStream = nullptr;
     }
-    if (FContext) {
-        pa_context_set_state_callback(FContext, nullptr, nullptr);
-        pa_context_disconnect(FContext);
-        pa_context_unref(FContext);
-    }
-    pa_threaded_mainloop_free(FLoop);
-    FStream = nullptr;
-    FContext = nullptr;
-    FLoop = nullptr;
+    FClient.reset();
 }
 
 bool TPulseRecordStream::Read(void *AData, size_t ABytes, QString &AError)
@@ -173,7 +117,7 @@ uint64_t TPulseRecordStream::LatencyUs()
 {
     pa_usec_t server = 0;
     {
-        const TLoopLock lock(FLoop);
+        const TPulseClient::TLock lock(*FClient);
         int negative = 0;
         if (pa_stream_get_latency(FStream, &server, &negative) < 0 || negative)
             server = 0;
@@ -190,20 +134,12 @@ void TPulseRecordStream::Fail(const QString &AMessage)
     FArrived.notify_all();
 }
 
-void TPulseRecordStream::OnContextState(pa_context *AContext, void *ASelf)
-{
-    auto *self = static_cast<TPulseRecordStream *>(ASelf);
-    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(AContext)))
-        self->Fail(QStringLiteral("The sound server went away"));
-    pa_threaded_mainloop_signal(self->FLoop, 0);
-}
-
 void TPulseRecordStream::OnStreamState(pa_stream *AStream, void *ASelf)
 {
     auto *self = static_cast<TPulseRecordStream *>(ASelf);
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(AStream)))
-        self->Fail(QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(AStream)))));
-    pa_threaded_mainloop_signal(self->FLoop, 0);
+        self->Fail(self->FClient->StreamError());
+    self->FClient->Signal();
 }
 
 // Every fragment is copied and given back at once (a hole in the stream as silence).

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "audio/PulseClient.h"
+
 #include <QString>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
-struct pa_context;
 struct pa_stream;
-struct pa_threaded_mainloop;
 
 // A recording stream from a source of the sound server that copies every
 // fragment out as it arrives. The simple client API keeps a fragment of the
@@ -38,8 +39,7 @@ public:
     uint64_t LatencyUs();
 
 private:
-    pa_threaded_mainloop *FLoop = nullptr;
-    pa_context *FContext = nullptr;
+    std::unique_ptr<TPulseClient> FClient;
     pa_stream *FStream = nullptr;
     int FRate;
     size_t FFragmentBytes;
@@ -53,11 +53,9 @@ private:
     bool FInterrupted = false;
 
     void Connect(const QString &ASource, uint32_t AFragmentBytes);
-    void WaitUntilReady(bool AStream, const QString &ASource);
     void Close();
     void DropLastingBacklog();
     void Fail(const QString &AMessage);
-    static void OnContextState(pa_context *AContext, void *ASelf);
     static void OnStreamState(pa_stream *AStream, void *ASelf);
     static void OnRead(pa_stream *AStream, size_t ALength, void *ASelf);
 };

@@ -9,8 +9,7 @@ ESoundServerError ESoundServerError::OfStream(int AError, const QString &ADevice
     switch (AError) {
     case PA_ERR_CONNECTIONREFUSED:
     case PA_ERR_INVALIDSERVER:
-        message = QStringLiteral("No sound server is running: live voice needs PulseAudio or PipeWire.");
-        break;
+        return NoServer();
     case PA_ERR_NOENTITY:
         message = QStringLiteral("The %1 \"%2\" was not found.").arg(QLatin1String(AKind), ADevice);
         break;
@@ -19,4 +18,14 @@ ESoundServerError ESoundServerError::OfStream(int AError, const QString &ADevice
                       .arg(QLatin1String(AKind), QString::fromUtf8(pa_strerror(AError)));
     }
     return ESoundServerError(message.toStdString());
+}
+
+ESoundServerError ESoundServerError::NoServer()
+{
+    return ESoundServerError("No sound server is running: Tonara needs PulseAudio or PipeWire for sound.");
+}
+
+ESoundServerError ESoundServerError::NoAnswer()
+{
+    return ESoundServerError("The sound server does not answer.");
 }

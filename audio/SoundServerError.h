@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-// The sound server cannot do what live voice needs; what() is the message for
+// The sound server cannot do what a stream needs; what() is the message for
 // the user, in plain words.
 class ESoundServerError : public std::runtime_error
 {
@@ -13,4 +13,8 @@ public:
     // The error AError of the sound server's client library when opening a
     // stream on ADevice, an AKind such as "input device", in plain words.
     static ESoundServerError OfStream(int AError, const QString &ADevice, const char *AKind);
+    // No server is there to connect to.
+    static ESoundServerError NoServer();
+    // The server took the connection or the request and never answered.
+    static ESoundServerError NoAnswer();
 };

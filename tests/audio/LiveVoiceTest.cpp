@@ -321,7 +321,7 @@ TEST(LiveVoiceWithoutServer, SaysSoAndChangesNothing)
             session.Start(settings);
             FAIL() << "started without a server";
         } catch (const ESoundServerError &error) {
-            EXPECT_STREQ(error.what(), "No sound server is running: live voice needs PulseAudio or PipeWire.");
+            EXPECT_STREQ(error.what(), "No sound server is running: Tonara needs PulseAudio or PipeWire for sound.");
         }
         EXPECT_FALSE(session.Running());
     }
