@@ -1,12 +1,11 @@
 #include "audio/PreviewPlayer.h"
 
+#include "audio/SoundServerError.h"
 #include "effects/EffectPresets.h"
 #include "effects/ExternalTool.h"
 
-#include <QAudioSink>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QTimer>
 
 #include <cstring>
@@ -133,7 +132,7 @@ void TPreviewPlayer::Stop()
 
 qint64 TPreviewPlayer::PositionMs() const
 {
-    const qint64 heardBytes = qMax<qint64>(0, FWrittenBytes - QueuedInSinkBytes());
+    const qint64 heardBytes = FOutput ? FOutput->HeardBytes() : FWrittenBytes;
     // The output of "Custom" runs faster or slower than the input.
     const double factor = FEffect.Item.isEmpty()
                               ? 1
@@ -151,42 +150,24 @@ bool TPreviewPlayer::StartStream(qint64 AInputMs)
         Fail(StartErrorText(error));
         return false;
     }
-    return OpenSink();
+    return OpenOutput();
 }
 
 void TPreviewPlayer::StopStream()
 {
-    // Closing the sink's stream drops what it still held: a switch is heard at once.
-    if (FSinkDevice) {
-        FSink->reset();
-        FSink->stop();
-        FSinkDevice = nullptr;
-    }
+    // Closing the output's stream drops what it still held: a switch is heard at once.
+    FOutput.reset();
     FSource.Stop();
     FPending.clear();
 }
 
-bool TPreviewPlayer::OpenSink()
+bool TPreviewPlayer::OpenOutput()
 {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        Fail(QStringLiteral("No sound output device."));
-        return false;
-    }
-    // One sink object serves every stream to the same device. The sound
-    // server's thread may still call into a sink whose stream has just been
-    // closed (a drain that an underflow at the end of the sound started), so
-    // the object must outlive its streams: one deleted after each stream
-    // crashed the program now and then.
-    if (!FSink || device.id() != FSinkDeviceId) {
-        FSink = std::make_unique<QAudioSink>(device, Format.AudioFormat());
-        FSinkDeviceId = device.id();
-    }
-    FSink->setBufferSize(Format.BytesForMs(SinkBufferMs));
-    FSinkDevice = FSink->start();
-    // An empty push buffer counts as an underrun from the start: not an error here.
-    if (FSinkDevice == nullptr || FSink->error() == QAudio::OpenError || FSink->error() == QAudio::FatalError) {
-        Fail(QStringLiteral("The sound output cannot be opened."));
+    try {
+        FOutput = std::make_unique<TPulsePlaybackStream>(Format, Format.BytesForMs(SinkBufferMs),
+                                                         Format.BytesForMs(StartMs));
+    } catch (const ESoundServerError &error) {
+        Fail(QString::fromUtf8(error.what()));
         return false;
     }
     return true;
@@ -194,8 +175,12 @@ bool TPreviewPlayer::OpenSink()
 
 void TPreviewPlayer::Feed()
 {
-    if (!FPlaying || !FSinkDevice)
+    if (!FPlaying || !FOutput)
         return;
+    if (const QString why = FOutput->Failure(); !why.isEmpty()) {
+        Fail(why);
+        return;
+    }
     const bool sourceEnded = FSource.Ended();
     const qint64 buffered = FPending.size() + FSource.Available();
     if (FRefilling) {
@@ -204,28 +189,26 @@ void TPreviewPlayer::Feed()
             return;
         FRefilling = false;
     }
-    WriteToSink();
+    WriteToOutput();
     if (sourceEnded && FPending.isEmpty() && FSource.Available() == 0) {
         CheckEnd();
         return;
     }
-    if (FPending.isEmpty() && FSource.Available() == 0 && QueuedInSinkBytes() == 0 && FWrittenBytes > 0) {
+    if (FOutput->TakeUnderflow() && FPending.isEmpty() && FSource.Available() == 0) {
         ++FUnderruns;
         FRefilling = true;
     }
 }
 
-void TPreviewPlayer::WriteToSink()
+void TPreviewPlayer::WriteToOutput()
 {
-    qint64 room = FSink->bytesFree();
-    room -= room % Format.BytesPerFrame();
+    const qint64 room = FOutput->WritableBytes();
     if (FPending.size() < room)
         FPending += FSource.Take(room - FPending.size());
-    if (FPending.isEmpty())
-        return;
-    const qint64 written = FSinkDevice->write(FPending.constData(), qMin<qint64>(room, FPending.size()));
+    const qint64 written = qMin<qint64>(room, FPending.size());
     if (written <= 0)
         return;
+    FOutput->Write(FPending.constData(), written);
     FPending.remove(0, written);
     FWrittenBytes += written;
     if (!FSoundStarted) {
@@ -242,7 +225,8 @@ void TPreviewPlayer::CheckEnd()
         return;
     }
     // The end is heard once the sound server has played everything.
-    if (QueuedInSinkBytes() > 0)
+    FOutput->Drain();
+    if (!FOutput->Drained())
         return;
     Stop();
     emit Finished();
@@ -261,9 +245,4 @@ void TPreviewPlayer::Fail(const QString &AReason)
                 emit Failed(AReason);
         },
         Qt::QueuedConnection);
-}
-
-qint64 TPreviewPlayer::QueuedInSinkBytes() const
-{
-    return FSinkDevice ? qMax<qint64>(0, FSink->bufferSize() - FSink->bytesFree()) : 0;
 }

@@ -2,15 +2,13 @@
 
 #include "audio/PcmFormat.h"
 #include "audio/PcmPipeSource.h"
+#include "audio/PulsePlaybackStream.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <memory>
-
-class QAudioSink;
-class QIODevice;
 
 // The effect a preview plays: a list item and, for "Custom", the sliders. An
 // empty item plays the input as it is.
@@ -23,10 +21,10 @@ struct TPreviewEffect
 
 // Plays an effect on a sound file while ffmpeg is still computing it: ffmpeg
 // runs the preset's own filter graph and writes raw samples to a pipe, which
-// is read ahead on a thread and pushed to a QAudioSink from this object's
-// thread. Nothing is written to any file. Another effect continues at the
-// position being heard; when the computing falls behind, the sound pauses
-// until some of it is buffered again instead of stuttering.
+// is read ahead on a thread and written to a stream of the sound server from
+// this object's thread. Nothing is written to any file. Another effect
+// continues at the position being heard; when the computing falls behind, the
+// sound pauses until some of it is buffered again instead of stuttering.
 class TPreviewPlayer : public QObject
 {
     Q_OBJECT
@@ -68,23 +66,20 @@ signals:
 private:
     bool StartStream(qint64 AInputMs);
     void StopStream();
-    bool OpenSink();
+    bool OpenOutput();
     void Feed();
-    void WriteToSink();
+    void WriteToOutput();
     void CheckEnd();
     void Fail(const QString &AReason);
-    qint64 QueuedInSinkBytes() const;
 
     TPcmPipeSource FSource;
-    std::unique_ptr<QAudioSink> FSink; // kept from stream to stream, see OpenSink
-    QByteArray FSinkDeviceId;
-    QIODevice *FSinkDevice = nullptr;  // the open stream's, or null
+    std::unique_ptr<TPulsePlaybackStream> FOutput; // the current stream's, or null
     QTimer FFeedTimer;
     QString FInput;
     TPreviewEffect FEffect;
-    QByteArray FPending;      // taken from the source, not yet accepted by the sink
+    QByteArray FPending;      // taken from the source, not yet accepted by the output
     qint64 FStreamStartMs = 0; // input position the current stream began at
-    qint64 FWrittenBytes = 0;  // written to the sink since then
+    qint64 FWrittenBytes = 0;  // written to the output since then
     bool FPlaying = false;
     bool FRefilling = true;  // waiting until enough is buffered to (re)start
     bool FSoundStarted = false;
