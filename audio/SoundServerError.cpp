@@ -11,7 +11,9 @@ ESoundServerError ESoundServerError::OfStream(int AError, const QString &ADevice
     case PA_ERR_INVALIDSERVER:
         return NoServer();
     case PA_ERR_NOENTITY:
-        message = QStringLiteral("The %1 \"%2\" was not found.").arg(QLatin1String(AKind), ADevice);
+        // No name: the server's default was asked for, and it has none.
+        message = ADevice.isEmpty() ? QStringLiteral("The sound server has no %1.").arg(QLatin1String(AKind))
+                                    : QStringLiteral("The %1 \"%2\" was not found.").arg(QLatin1String(AKind), ADevice);
         break;
     default:
         message = QStringLiteral("The sound server refused the %1: %2.")

@@ -99,6 +99,17 @@ TEST_F(PulsePlaybackStreamTest, ClosingWhateverIsOnItsWayLeavesNothingBehind)
     SUCCEED();
 }
 
+TEST_F(PulsePlaybackStreamTest, AServerWithoutOutputsSaysSo)
+{
+    ASSERT_EQ(FServer.Pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")}), 0);
+    try {
+        TPulsePlaybackStream stream(Format, Format.BytesForMs(150), Format.BytesForMs(60));
+        ADD_FAILURE() << "opened a stream";
+    } catch (const ESoundServerError &error) {
+        EXPECT_STREQ(error.what(), "The sound server has no output device.");
+    }
+}
+
 struct TUnreachableCase
 {
     const char *Name;
