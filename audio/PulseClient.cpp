@@ -114,6 +114,18 @@ void TPulseClient::Stop()
         pa_threaded_mainloop_stop(FLoop);
 }
 
+void TPulseClient::CloseStream(pa_stream *&AStream)
+{
+    if (!AStream)
+        return;
+    pa_stream_set_state_callback(AStream, nullptr, nullptr);
+    pa_stream_set_read_callback(AStream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(AStream, nullptr, nullptr);
+    pa_stream_disconnect(AStream);
+    pa_stream_unref(AStream);
+    AStream = nullptr;
+}
+
 QString TPulseClient::StreamError() const
 {
     return QString::fromUtf8(pa_strerror(pa_context_errno(FContext)));

@@ -43,6 +43,9 @@ public:
     void Signal();
     // Ends the event thread; the owner then takes down its streams.
     void Stop();
+    // After Stop: disconnects and lets go of AStream (null afterwards), its
+    // callbacks first, since a disconnect calls them at once.
+    static void CloseStream(pa_stream *&AStream);
     // The reason a stream of this connection failed, in the server's words.
     QString StreamError() const;
 

@@ -62,13 +62,7 @@ void TPulsePlaybackStream::Close()
         pa_operation_unref(FDrain);
         FDrain = nullptr;
     }
-    if (FStream) {
-        pa_stream_set_state_callback(FStream, nullptr, nullptr);
-        pa_stream_set_underflow_callback(FStream, nullptr, nullptr);
-        pa_stream_disconnect(FStream);
-        pa_stream_unref(FStream);
-        FStream = nullptr;
-    }
+    TPulseClient::CloseStream(FStream);
     FClient.reset();
 }
 

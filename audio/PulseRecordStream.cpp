@@ -66,13 +66,7 @@ void TPulseRecordStream::Connect(const QString &ASource, uint32_t AFragmentBytes
 void TPulseRecordStream::Close()
 {
     FClient->Stop();
-    if (FStream) {
-        pa_stream_set_state_callback(FStream, nullptr, nullptr);
-        pa_stream_set_read_callback(FStream, nullptr, nullptr);
-        pa_stream_disconnect(FStream);
-        pa_stream_unref(FStream);
-        FStream = nullptr;
-    }
+    TPulseClient::CloseStream(FStream);
     FClient.reset();
 }
 

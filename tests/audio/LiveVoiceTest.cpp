@@ -3,7 +3,7 @@
 #include "audio/VirtualMicrophone.h"
 #include "effects/EffectPresets.h"
 #include "platform/ProcessStartTime.h"
-#include "support/PulseServer.h"
+#include "support/PulseServerFixture.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundAnalysis.h"
 #include "support/TestFolder.h"
@@ -58,16 +58,9 @@ size_t LastLoudSample(const std::vector<int16_t> &ASamples)
 
 // Live voice against a private sound server: its fed microphone is the input,
 // its null sink the speakers.
-class LiveVoice : public ::testing::Test
+class LiveVoice : public TPulseServerFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (!TPulseServer::Installed())
-            GTEST_SKIP() << "pulseaudio is not installed";
-        ASSERT_TRUE(FServer.IsRunning()) << FServer.Error().toStdString();
-    }
-
     // The server's source or sink of that name, or an empty object.
     QJsonObject Device(const char *AWhat, const char *AName) const
     {
@@ -113,8 +106,6 @@ protected:
         ASSERT_TRUE(ATonara.waitForReadyRead(20000)) << ATonara.readAllStandardError().toStdString();
         ASSERT_TRUE(ATonara.readAllStandardOutput().startsWith("Live: "));
     }
-
-    TPulseServer FServer;
 };
 
 TEST_F(LiveVoice, TheVirtualMicrophoneExistsOnlyWhileLive)

@@ -1,7 +1,8 @@
 #include "audio/PulsePlaybackStream.h"
 
 #include "audio/SoundServerError.h"
-#include "support/PulseServer.h"
+#include "support/PulseServerFixture.h"
+#include "support/ScopedEnv.h"
 #include "support/SoundAnalysis.h"
 #include "support/TestFolder.h"
 #include "support/WaitFor.h"
@@ -47,18 +48,7 @@ bool WriteAll(TPulsePlaybackStream &AStream, const QByteArray &ASound)
 
 } // namespace
 
-class PulsePlaybackStreamTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!TPulseServer::Installed())
-            GTEST_SKIP() << "pulseaudio is not installed";
-        ASSERT_TRUE(FServer.IsRunning()) << FServer.Error().toStdString();
-    }
-
-    TPulseServer FServer;
-};
+using PulsePlaybackStreamTest = TPulseServerFixture;
 
 // The tone reaches the speakers whole, and the drain ends once it has been heard.
 TEST_F(PulsePlaybackStreamTest, WhatIsWrittenIsHeardToItsEnd)
@@ -136,9 +126,7 @@ TEST_P(PulseServerUnreachable, OpeningFailsWithAClearMessage)
         ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
         ASSERT_EQ(listen(listener, 4), 0);
     }
-    const QByteArray oldServer = qgetenv("PULSE_SERVER");
-    const bool hadServer = qEnvironmentVariableIsSet("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:" + path.toLocal8Bit());
+    const TScopedEnv server("PULSE_SERVER", "unix:" + path.toLocal8Bit());
     QElapsedTimer clock;
     clock.start();
     try {
@@ -148,10 +136,6 @@ TEST_P(PulseServerUnreachable, OpeningFailsWithAClearMessage)
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QLatin1String(GetParam().MessagePart))) << error.what();
     }
     EXPECT_LT(clock.elapsed(), TPulseClient::AnswerTimeoutMs + 5000);
-    if (hadServer)
-        qputenv("PULSE_SERVER", oldServer);
-    else
-        qunsetenv("PULSE_SERVER");
     close(listener);
 }
 

@@ -1,4 +1,4 @@
-#include "support/PulseServer.h"
+#include "support/PulseServerFixture.h"
 #include "support/SoundAnalysis.h"
 #include "support/SoundInputs.h"
 #include "support/TestFolder.h"
@@ -9,17 +9,9 @@
 
 // The sound tests' rig itself: what is played reaches the recording of the
 // speakers, and what the microphone is fed reaches a program recording it.
-class PulseServerTest : public ::testing::Test
+class PulseServerTest : public TPulseServerFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (!TPulseServer::Installed())
-            GTEST_SKIP() << "pulseaudio is not installed";
-        ASSERT_TRUE(FServer.IsRunning()) << FServer.Error().toStdString();
-    }
-
-    TPulseServer FServer;
     TTestFolder FFolder;
 };
 
